@@ -1,0 +1,81 @@
+#include "cat/SerialPort.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace veltrane::cat {
+
+std::optional<LineSettings> LineSettings::parse(const QString &text)
+{
+    const QStringList fields = text.split(u',');
+    if (fields.size() != 4)
+        return std::nullopt;
+
+    LineSettings s;
+    bool ok = false;
+    s.baud = fields[0].trimmed().toInt(&ok);
+    if (!ok || s.baud < 50 || s.baud > 4'000'000)
+        return std::nullopt;
+
+    const QString parity = fields[1].trimmed().toUpper();
+    if (parity.size() != 1 || !QStringLiteral("NEOMS").contains(parity[0]))
+        return std::nullopt;
+    s.parity = char(parity[0].unicode());
+
+    s.dataBits = fields[2].trimmed().toInt(&ok);
+    if (!ok || s.dataBits < 5 || s.dataBits > 8)
+        return std::nullopt;
+
+    const QString stop = fields[3].trimmed();
+    if (stop == u"1")
+        s.stopBits = 1.0;
+    else if (stop == u"1.5")
+        s.stopBits = 1.5;
+    else if (stop == u"2")
+        s.stopBits = 2.0;
+    else
+        return std::nullopt;
+    return s;
+}
+
+QString LineSettings::text() const
+{
+    const QString stop = stopBits == 1.5 ? QStringLiteral("1.5") : QString::number(int(stopBits));
+    return QString::number(baud) + u',' + QChar(char16_t(parity)) + u',' + QString::number(dataBits) + u','
+           + stop;
+}
+
+QString devicePathFor(const QString &catValue)
+{
+    const QString value = catValue.trimmed();
+    bool isNumber = false;
+    const double n = value.toDouble(&isNumber);
+    if (!isNumber)
+        return value;
+    const long port = std::lround(n);
+    if (port < 1 || port > 32767)
+        return {};
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM") + QString::number(port);
+#else
+    return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
+#endif
+}
+
+bool SerialPort::setSettings(const QString &text)
+{
+    const auto parsed = LineSettings::parse(text);
+    if (!parsed)
+        return false;
+    m_settings = *parsed;
+    return true;
+}
+
+void SerialPort::bytesArrived()
+{
+    if (m_threshold > 0 && bytesWaiting() >= m_threshold)
+        emit commEvent(2);
+}
+
+}  // namespace veltrane::cat
