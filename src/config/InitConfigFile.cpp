@@ -1,0 +1,148 @@
+#include "config/InitConfigFile.h"
+
+#include "config/KeyLines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrane::config {
+
+namespace {
+
+enum class Field { MyCall, CatPort, RigCode, SerialSettings, IcomAddress, ControllerAddress };
+
+struct KeyRule
+{
+    const char16_t *key;
+    Field field;
+};
+
+constexpr std::array<KeyRule, 6> kKeys{{
+    {u"MYCALL", Field::MyCall},
+    {u"CAT", Field::CatPort},
+    {u"RIG", Field::RigCode},
+    {u"RS232C", Field::SerialSettings},
+    {u"ICOM", Field::IcomAddress},
+    {u"CONTROL", Field::ControllerAddress},
+}};
+
+void store(Field field, const QString &value, StationState &state)
+{
+    switch (field) {
+    case Field::MyCall:
+        state.myCall = value.toUpper();
+        break;
+    case Field::CatPort:
+        state.catPort = trimBlanks(value);
+        break;
+    case Field::RigCode:
+        state.rigCode = value;
+        break;
+    case Field::SerialSettings:
+        state.serialSettings = value;
+        break;
+    case Field::IcomAddress:
+        state.icomAddressHex = value;
+        break;
+    case Field::ControllerAddress:
+        state.controllerAddressHex = value;
+        break;
+    }
+}
+
+}  // namespace
+
+QString initConfigPath(const QString &workDir)
+{
+    return QDir(workDir).filePath(u"Init.cfg"_s);
+}
+
+ReadResult parseInitConfig(const QByteArray &content, StationState &state)
+{
+    bool tooMany = false;
+    qsizetype number = 0;
+    forEachLine(content, [&](QByteArrayView bytes) {
+        if (++number > kInitConfigMaxLines) {
+            tooMany = true;
+            return false;
+        }
+        if (!bytes.contains('='))
+            return true;  // comments and empty lines carry nothing; no need to decode them
+        const auto keyLine = splitKeyLine(decodeSystemText(bytes));
+        if (!keyLine)
+            return true;
+        for (const KeyRule &rule : kKeys) {
+            if (keyLine->key == QStringView(rule.key)) {
+                store(rule.field, keyLine->value, state);
+                break;
+            }
+        }
+        return true;
+    });
+    return tooMany ? ReadResult::TooManyLines : ReadResult::Ok;
+}
+
+ReadResult readInitConfig(const QString &path, StationState &state)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ReadResult::Unreadable;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return ReadResult::Unreadable;
+    return parseInitConfig(content, state);
+}
+
+QByteArray formatInitConfig(const InitConfig &cfg)
+{
+    const std::array<QString, 9> lines{
+        u"MYCALL="_s + cfg.call,
+        u"'CATをコントロールするＣＯＭ番号"_s,
+        u"CAT="_s + cfg.port,
+        u"'Rig Code   0:Yaesu,  1:Kenwood  2:ICOM 3:FT897 \u3000リグの種類"_s,
+        u"RIG="_s + cfg.rig,
+        u"'CAT コントロール\u3000条件"_s,
+        u"RS232C="_s + cfg.baud + u',' + cfg.parity + u',' + cfg.dataBits + u',' + cfg.stopBits,
+        u"ICOM="_s + cfg.icom,
+        u"CONTROL="_s + cfg.control,
+    };
+    QString text;
+    for (const QString &line : lines)
+        text += line + u"\r\n";
+    return encodeSystemText(text);
+}
+
+bool writeInitConfig(const QString &path, const InitConfig &cfg, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = formatInitConfig(cfg);
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString printedNumber(int n)
+{
+    return (n < 0 ? QString() : u" "_s) + QString::number(n) + u' ';
+}
+
+}  // namespace veltrane::config

@@ -1,0 +1,64 @@
+#pragma once
+// The line and key grammar shared by the station's two text files (Init.cfg and the window
+// position file), and their conversion between bytes and text. Pure functions: no file I/O.
+//
+// Lines: a line ends at CR, at CR LF, or at a lone LF (the files are written with CR LF; a lone
+// LF, as left by an editor on another system, is taken as a line end too). The text after the
+// last line end is one more line only when it is not empty, so "A\r\nB\r\n" and "A\r\nB" both
+// hold two lines and "A\r\n\r\n" holds two (the second empty).
+//
+// Key lines: the key is everything before the first "=", upper-cased but not trimmed; the value
+// is everything after it, further "=" included. A line without "=" is no key line.
+//   "rs232c=9600,N,8,1" -> key "RS232C", value "9600,N,8,1"
+//   "CAT =3"            -> key "CAT " (matches nothing)
+//   "'note a=b"         -> key "'NOTE A", value "b"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace veltrane::config {
+
+struct KeyLine
+{
+    QString key;    // upper-cased, untrimmed
+    QString value;  // as written
+};
+
+// Calls visit(lineBytes) for each line of content in order; visit returns false to stop early.
+// Returns the number of lines visited.
+template<typename Visit>
+qsizetype forEachLine(QByteArrayView content, Visit &&visit)
+{
+    qsizetype count = 0;
+    qsizetype pos = 0;
+    const qsizetype n = content.size();
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && content[end] != '\r' && content[end] != '\n')
+            ++end;
+        ++count;
+        if (!visit(content.sliced(pos, end - pos)))
+            return count;
+        if (end >= n)
+            break;
+        pos = (content[end] == '\r' && end + 1 < n && content[end + 1] == '\n') ? end + 2 : end + 1;
+    }
+    return count;
+}
+
+// Text of one line's bytes in the system's 8-bit code page (UTF-8 on Linux and macOS);
+// bytes the code page cannot map become replacement characters.
+QString decodeSystemText(QByteArrayView bytes);
+// Bytes of a text in the system's code page; characters it cannot hold become substitutes.
+QByteArray encodeSystemText(const QString &text);
+
+// The key line of a line's text, or nothing when it holds no "=".
+std::optional<KeyLine> splitKeyLine(const QString &line);
+
+// Removes leading and trailing blanks (U+0020 only; tabs and other spaces stay).
+QString trimBlanks(const QString &text);
+
+}  // namespace veltrane::config
