@@ -1,0 +1,51 @@
+#pragma once
+// The program's serial port: SerialPort over QSerialPort. Besides moving bytes it
+//  - raises the receive event when the waiting count reaches the threshold;
+//  - closes itself and reports deviceLost() when the device vanishes. On Linux a vanished
+//    device shows as ReadError (the slave reads end-of-file), repeated from a busy loop while the
+//    port still reads as open, and only a later write gives ResourceError; both mean "gone";
+//  - holds the modem lines steady: right after every open it sets DTR on and RTS off and clears
+//    HUPCL, so a close does not drop DTR and the reopen cycle after each FT-897 answer does not
+//    toggle lines that interfaces use for PTT or CW keying.
+
+#include "cat/SerialPort.h"
+
+#include <QSerialPort>
+
+namespace veltrane::cat {
+
+class QtSerialPort final : public SerialPort
+{
+    Q_OBJECT
+
+public:
+    explicit QtSerialPort(QObject *parent = nullptr);
+    ~QtSerialPort() override;
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    OpenFailure lastOpenFailure() const override { return m_openFailure; }
+    QString lastOpenError() const override { return m_openError; }
+
+    bool write(const QByteArray &data) override;
+    QByteArray readAll() override;
+    qint64 bytesWaiting() const override;
+    void discardInput() override;
+    bool setModemLines(bool dtr, bool rts) override;
+
+    // Received bytes beyond this count with nobody reading them are dropped and reported as
+    // a receive-buffer overflow (comm code 1008).
+    static constexpr qint64 kInputLimit = 64 * 1024;
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void keepLinesSteady();
+
+    QSerialPort m_port;
+    OpenFailure m_openFailure = OpenFailure::None;
+    QString m_openError;
+};
+
+}  // namespace veltrane::cat
