@@ -58,6 +58,7 @@ private:
 
     std::shared_ptr<SpectrumStore> m_store;
     std::unique_ptr<Worker> m_worker;
+    QPointer<QObject> m_window;
     int m_rxFrequencyHz = 1270;
     int m_rxPskMode = 0;
     int m_squelchThreshold = 0;

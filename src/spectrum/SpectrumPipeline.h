@@ -13,12 +13,30 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace veltrane::spectrum {
 
 using Spectrum = std::array<qint32, SpectrumBins>;
+
+// The 0..100 dB scale of a bin's power: round(10 x log10(power / fullScalePower)) + 100,
+// clamped to 0..100 (halves round up). No logarithm per bin: the float's exponent and top four
+// mantissa bits index a table of 1/16-octave buckets (0.19 dB each, so at most one step
+// between integer values falls inside a bucket); one comparison against that step finishes.
+//   fullScalePower 1.0: power 1.0 -> 100; 0.01 -> 80; 1e-10 -> 0; 0 -> 0; 4.0 -> 100 (clamped)
+class DecibelScale
+{
+public:
+    explicit DecibelScale(float fullScalePower);
+    qint32 operator()(float power) const;
+
+private:
+    static constexpr int Buckets = 1 << 12;  // 8 exponent bits + 4 mantissa bits
+    std::array<float, Buckets> m_step{};     // power at which the bucket's value goes up by one
+    std::array<quint8, Buckets> m_base{};    // value at the bucket's lower edge
+};
 
 class SpectrumPipeline
 {
@@ -50,15 +68,12 @@ private:
     struct Fft;
 
     Sink m_sink;
+    std::vector<float> m_window;
+    std::unique_ptr<DecibelScale> m_scale;
     std::unique_ptr<Fft> m_fft;
     std::vector<float> m_history;  // newest samples, at most FftSize - 1 + Hop
     qsizetype m_untilNext = FftSize;
     qint64 m_produced = 0;
 };
-
-// dB value of a power ratio for the 0..100 scale: 10 x log10(power / fullScalePower) + 100,
-// clamped to 0..100 and rounded to the nearest integer. Uses a fast log2 (error well under
-// 0.01 dB). Worked example: power == fullScalePower -> 100; a hundredth of it -> 80; 0 -> 0.
-qint32 scaledMagnitude(float power, float fullScalePower);
 
 }  // namespace veltrane::spectrum

@@ -5,6 +5,9 @@
 #include "spectrum/SpectrumPipeline.h"
 
 #include <QMutex>
+#include <QObject>
+
+#include <memory>
 
 namespace veltrane::spectrum {
 
@@ -26,6 +29,19 @@ private:
     mutable QMutex m_mutex;
     Spectrum m_newest{};
     quint64 m_generation = 0;
+};
+
+// The hand-over of each new spectrum: store it, then post an event of type 2024 to the window
+// (from any thread; the window's thread receives it). A null window only stores.
+class SpectrumDelivery
+{
+public:
+    SpectrumDelivery(std::shared_ptr<SpectrumStore> store, QObject *window);
+    void operator()(const Spectrum &spectrum) const;
+
+private:
+    std::shared_ptr<SpectrumStore> m_store;
+    QObject *m_window;
 };
 
 }  // namespace veltrane::spectrum

@@ -1,0 +1,44 @@
+#include "spectrum/ClockText.h"
+
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrane::spectrum {
+
+QString longTimeFormatWithoutZone(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    // Remove each run of t (time-zone name) with the blanks before it; leave quoted text alone.
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            quoted = !quoted;
+            result.append(c);
+            continue;
+        }
+        if (!quoted && c == u't') {
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            continue;
+        }
+        result.append(c);
+    }
+    return result.trimmed();
+}
+
+QString clockText(const QDateTime &now, int clockMode, const QLocale &locale)
+{
+    if (clockMode == 0) {
+        const QDateTime local = now.toLocalTime();
+        return locale.toString(local.date(), QLocale::ShortFormat) + u"  "_s
+               + locale.toString(local.time(), longTimeFormatWithoutZone(locale)) + u"J"_s;
+    }
+    // Universal time straight from the clock, not the local time shifted by a fixed offset.
+    const QDateTime utc = now.toUTC();
+    return utc.date().toString(u"yyyy/MM/dd"_s) + u"  "_s + utc.time().toString(u"h:mm:ss"_s) + u"U"_s;
+}
+
+}  // namespace veltrane::spectrum
