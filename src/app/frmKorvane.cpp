@@ -1,0 +1,483 @@
+#include "app/frmKorvane.h"
+
+#include "aids/BandPlan.h"
+#include "aids/CallLookup.h"
+#include "aids/DecodeLine.h"
+#include "aids/OffsetTune.h"
+#include "cat/CommEvents.h"
+#include "cat/FrequencyDisplay.h"
+#include "config/InitConfigFile.h"
+#include "config/TextNumber.h"
+#include "config/WindowPositionFile.h"
+#include "spectrum/ClockText.h"
+#include "spectrum/SoundCardEngine.h"
+#include "spectrum/SpectrumWindowHook.h"
+#include "spectrum/widgets/SpectrumPicture.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace veltrane::app {
+
+namespace {
+
+constexpr int kTimer1Ms = 200;
+constexpr int kTimer1AfterReferenceMs = 1000;
+constexpr double kWindowHeightTwips = 3030;
+constexpr double kWindowWidthTwips = 9165;
+
+// A control's accessible identity: its name is what the operator sees, its description the
+// control's own name, a stable key for screen-reader scripts and tests.
+template <typename W>
+W *named(W *widget, const QString &objectName, const QString &visibleName)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(visibleName);
+    widget->setAccessibleDescription(objectName);
+    return widget;
+}
+
+// Keeps typing in the band list's edit field from acting as a pick: only the operator's choice
+// in the list sends frames.
+class ReturnSwallower : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+frmKorvane::frmKorvane(config::StationState &state, cat::SerialPort &port, spectrum::SoundCardEngine *engine,
+                       std::function<QDateTime()> now, QWidget *parent)
+    : QMainWindow(parent), m_state(state), m_port(port), m_engine(engine), m_now(std::move(now)),
+      m_painter(spectrum::SpectrumGeometry{9045.0, 945.0,
+                                           spectrum::SpectrumGeometry::twipsPerPixelForDpi(logicalDpiY())})
+{
+    setObjectName(QStringLiteral("frmKorvane"));
+    setWindowTitle(QStringLiteral("QSO Logging"));
+
+    m_link = new cat::CatLink(m_port, m_state, this);
+    m_link->setObjectName(QStringLiteral("MSComm1"));
+    connect(m_link, &cat::CatLink::frequencyRead, this, &frmKorvane::showFrequency);
+    connect(m_link, &cat::CatLink::lineError, this, &frmKorvane::showLineError);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(kTimer1Ms);
+    connect(m_timer1, &QTimer::timeout, this, &frmKorvane::Timer1_Timer);
+
+    buildControls();
+}
+
+frmKorvane::~frmKorvane()
+{
+    Form_Unload();
+}
+
+int frmKorvane::twipsToPixels(double twips) const
+{
+    return int(std::lround(twips * logicalDpiY() / 1440.0));
+}
+
+double frmKorvane::pixelsToTwips(int pixels) const
+{
+    return pixels * 1440.0 / logicalDpiY();
+}
+
+void frmKorvane::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("frmKorvaneClient"));
+    setCentralWidget(central);
+    auto place = [this](QWidget *w, double left, double top, double width, double height) {
+        w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    };
+
+    m_reset = menuBar()->addAction(QStringLiteral("再設定"));
+    m_reset->setObjectName(QStringLiteral("ReSet"));
+    connect(m_reset, &QAction::triggered, this, &frmKorvane::resetRequested);
+
+    // Call import, offset, frequency set, other station's call and its lookup.
+    m_command3 = named(new QPushButton(QStringLiteral("コール取込"), central), QStringLiteral("Command3"),
+                       QStringLiteral("コール取込"));
+    place(m_command3, 60, 60, 1200, 345);
+    connect(m_command3, &QPushButton::clicked, this, &frmKorvane::Command3_Click);
+
+    m_txtDeffF = named(new QLineEdit(QStringLiteral("0"), central), QStringLiteral("txtDeffF"),
+                       QStringLiteral("DF"));
+    place(m_txtDeffF, 1290, 60, 700, 345);
+
+    m_command5 = named(new QPushButton(QStringLiteral("周波数Set"), central), QStringLiteral("Command5"),
+                       QStringLiteral("周波数Set"));
+    place(m_command5, 2020, 60, 1100, 345);
+    connect(m_command5, &QPushButton::clicked, this, &frmKorvane::Command5_Click);
+
+    auto *hisLabel = named(new QLabel(QStringLiteral("His Call"), central), QStringLiteral("Label2_1"),
+                           QStringLiteral("His Call"));
+    place(hisLabel, 3200, 60, 700, 345);
+    m_txtHis = named(new QLineEdit(central), QStringLiteral("txtHis"), QStringLiteral("His Call"));
+    hisLabel->setBuddy(m_txtHis);
+    place(m_txtHis, 3900, 60, 1300, 345);
+
+    m_command4 = named(new QPushButton(aids::lookupServiceName(), central), QStringLiteral("Command4"),
+                       aids::lookupServiceName());
+    place(m_command4, 5230, 60, 1000, 345);
+    connect(m_command4, &QPushButton::clicked, this, &frmKorvane::Command4_Click);
+
+    m_lbTime = named(new QLabel(central), QStringLiteral("lbTime"), QStringLiteral("Clock"));
+    m_lbTime->setAutoFillBackground(true);
+    QPalette clockPalette = m_lbTime->palette();
+    clockPalette.setColor(QPalette::Window, QColor(0, 0, 128));
+    clockPalette.setColor(QPalette::WindowText, Qt::white);
+    m_lbTime->setPalette(clockPalette);
+    QFont clockFont(QStringLiteral("Arial"));
+    clockFont.setPointSize(10);
+    m_lbTime->setFont(clockFont);
+    m_lbTime->setAlignment(Qt::AlignCenter);
+    place(m_lbTime, 6330, 60, 2775, 345);
+
+    // Offsets from the centre above the picture.
+    const QString offsets[5] = {QStringLiteral("-1000"), QStringLiteral("-500"), QStringLiteral("0"),
+                                QStringLiteral("+500"), QStringLiteral("+1000")};
+    for (int i = 0; i < 5; ++i) {
+        auto *label = named(new QLabel(offsets[i], central), QStringLiteral("Label1_%1").arg(i), offsets[i]);
+        const double centre = 60 + i * 9045.0 / 4;
+        const double width = 900;
+        double left = centre - width / 2;
+        Qt::Alignment align = Qt::AlignHCenter;
+        if (i == 0) {
+            left = 60;
+            align = Qt::AlignLeft;
+        } else if (i == 4) {
+            left = 60 + 9045 - width;
+            align = Qt::AlignRight;
+        }
+        label->setAlignment(align | Qt::AlignBottom);
+        place(label, left, 450, width, 285);
+    }
+
+    m_picture1 = named(new spectrum::SpectrumPicture(central), QStringLiteral("Picture1"),
+                       QStringLiteral("Spectrum"));
+    m_picture1->setPainter(&m_painter);
+    place(m_picture1, 60, 750, 9045, 945);
+    m_picture1->setFixedSize(m_painter.image().size());
+    connect(m_picture1, &spectrum::SpectrumPicture::clicked, this, &frmKorvane::Picture1_MouseDown);
+
+    // Rig frequency control.
+    m_frame1 = named(new QGroupBox(QStringLiteral("リグ周波数コントロール"), central), QStringLiteral("Frame1"),
+                     QStringLiteral("リグ周波数コントロール"));
+    place(m_frame1, 60, 1755, 5400, 720);
+    auto *freqLabel = named(new QLabel(QStringLiteral("周波数"), m_frame1), QStringLiteral("Label2_0"),
+                            QStringLiteral("周波数"));
+    place(freqLabel, 120, 300, 600, 345);
+    m_txtRigFreq = named(new QLineEdit(QStringLiteral("No Data"), m_frame1), QStringLiteral("txtRigFreq"),
+                         QStringLiteral("周波数"));
+    freqLabel->setBuddy(m_txtRigFreq);
+    place(m_txtRigFreq, 720, 300, 1350, 345);
+    connect(m_txtRigFreq, &QLineEdit::textChanged, this, &frmKorvane::txtRigFreq_Change);
+
+    m_combo1 = named(new QComboBox(m_frame1), QStringLiteral("Combo1"), QStringLiteral("Band"));
+    m_combo1->setEditable(true);
+    m_combo1->setInsertPolicy(QComboBox::NoInsert);
+    m_combo1->addItems(aids::bandItems());
+    m_combo1->setEditText(QStringLiteral("14MHz"));
+    m_combo1->lineEdit()->installEventFilter(new ReturnSwallower(m_combo1));
+    place(m_combo1, 2130, 300, 1350, 345);
+    connect(m_combo1, &QComboBox::activated, this, &frmKorvane::Combo1_Click);
+
+    m_command1 = named(new QPushButton(QStringLiteral("基準"), m_frame1), QStringLiteral("Command1"),
+                       QStringLiteral("基準"));
+    place(m_command1, 3540, 300, 800, 345);
+    connect(m_command1, &QPushButton::clicked, this, &frmKorvane::Command1_Click);
+
+    // Display mode and clock mode.
+    auto *modeGroup = new QButtonGroup(this);
+    const QString modeCaptions[2] = {QStringLiteral("FFT"), QStringLiteral("WF")};
+    for (int i = 0; i < 2; ++i) {
+        m_option2[i] = named(new QRadioButton(modeCaptions[i], central), QStringLiteral("Option2_%1").arg(i),
+                             modeCaptions[i]);
+        place(m_option2[i], 5600 + i * 900, 1900, 850, 345);
+        modeGroup->addButton(m_option2[i], i);
+    }
+    m_option2[0]->setChecked(true);
+    connect(modeGroup, &QButtonGroup::idClicked, this, &frmKorvane::Option2_Click);
+
+    auto *clockGroup = new QButtonGroup(this);
+    const QString clockCaptions[2] = {QStringLiteral("JST"), QStringLiteral("UTC")};
+    for (int i = 0; i < 2; ++i) {
+        m_option1[i] = named(new QRadioButton(clockCaptions[i], central), QStringLiteral("Option1_%1").arg(i),
+                             clockCaptions[i]);
+        place(m_option1[i], 7500 + i * 850, 1900, 800, 345);
+        clockGroup->addButton(m_option1[i], i);
+    }
+    connect(clockGroup, &QButtonGroup::idClicked, this, &frmKorvane::Option1_Click);
+
+    resize(twipsToPixels(kWindowWidthTwips), height());
+    move(twipsToPixels(kDesignedLeftTwips), twipsToPixels(kDesignedTopTwips));
+}
+
+QString frmKorvane::titleFor(const config::StationState &state)
+{
+    return QStringLiteral("Veltrane / ") + state.myCall + QStringLiteral(" /CAT=") + state.catPort.value_or(QString())
+           + QStringLiteral(" /RIG=") + state.rigName + QStringLiteral(" /STATUS:") + state.portStatus
+           + QStringLiteral(" /") + QStringLiteral("Ver 1.05");
+}
+
+std::optional<QString> frmKorvane::Form_Load()
+{
+    m_state.workDir = QDir::currentPath();
+
+    const QString configPath = config::initConfigPath(m_state.workDir);
+    switch (config::readInitConfig(configPath, m_state)) {
+    case config::ReadResult::Ok:
+        break;
+    case config::ReadResult::Unreadable:
+        return QStringLiteral("Init.cfg is missing or cannot be read in %1.").arg(QDir::toNativeSeparators(m_state.workDir));
+    case config::ReadResult::TooManyLines:
+        return QStringLiteral("Init.cfg has more than %1 lines.").arg(config::kInitConfigMaxLines);
+    }
+
+    if (QString reason = m_link->configurePort(); !reason.isEmpty())
+        return reason;
+    if (m_state.catEnabled)
+        m_commPortValue = m_state.catPort.value_or(QString());
+
+    setWindowTitle(titleFor(m_state));
+    m_command3->setToolTip(
+        QStringLiteral("JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"));
+    LoadWindowPos();
+
+    if (QString reason = m_link->prepareCivFraming(); !reason.isEmpty())
+        return reason;
+
+    resize(width(), twipsToPixels(kWindowHeightTwips));
+    m_link->switchPollTimers();
+    m_timer1->start();
+
+    if (m_state.soundDevice != 99) {
+        if (m_engine) {
+            m_engine->fnStartSoundCard(this, m_state.soundDevice, 1);
+            m_engine->fnSetRXFrequency(1270, 0, 0);
+            m_engine->fnSetRXPSKMode(0, 0);
+            m_engine->fnSetSquelchThreshold(0, 0, 0);
+            m_engine->fnSetAFCLimit(500, 0);
+            m_engine->fnSetFFTMode(3, 100, 1);
+            m_engineStarted = true;
+        }
+        m_state.paintPhase = 0;
+        m_state.spectrumLowHz = 270;
+        m_state.spectrumHighHz = 2270;
+        spectrum::HookSpectrumWindow(this, [this] { paintSpectrum(); });
+        m_hookInstalled = true;
+    } else {
+        m_option2[0]->setEnabled(false);
+        m_option2[1]->setEnabled(false);
+    }
+    m_painter.clear();
+    m_painter.drawFrequencyGrid();
+    m_picture1->update();
+    return std::nullopt;
+}
+
+void frmKorvane::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_timer1->stop();
+    m_link->timer2().stop();
+    m_link->timer3().stop();
+    if (m_port.isOpen())
+        m_port.close();
+    SaveWindowPos();
+    if (m_state.soundDevice != 99) {
+        if (m_engine && m_engineStarted)
+            m_engine->fnStopSoundCard();
+        if (m_hookInstalled) {
+            spectrum::UnhookSpectrumWindow(this);
+            m_hookInstalled = false;
+        }
+    }
+    if (m_errorBox)
+        m_errorBox->close();
+}
+
+void frmKorvane::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmKorvane::LoadWindowPos()
+{
+    config::WindowPosition saved;
+    const int code = config::readWindowPosition(config::windowPositionPath(m_state.workDir), saved);
+    if (code != config::kWindowPositionOk) {
+        auto *box = new QMessageBox(QMessageBox::NoIcon, config::windowPositionErrorTitle(),
+                                    config::windowPositionErrorText(code), QMessageBox::Ok);
+        box->setObjectName(QStringLiteral("WindowPositionMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();  // not modal: start-up goes on, no nested event loop
+        return;
+    }
+    // Wayland does not let programs place their windows.
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        return;
+    QPoint target = pos();
+    if (saved.top)
+        target.setY(twipsToPixels(*saved.top));
+    if (saved.left)
+        target.setX(twipsToPixels(*saved.left));
+    // A position on a monitor since removed is not applied: the window would be out of reach.
+    const QPoint grip = target + QPoint(twipsToPixels(600), twipsToPixels(150));
+    if (QGuiApplication::screenAt(grip) == nullptr)
+        return;
+    move(target);
+}
+
+void frmKorvane::SaveWindowPos()
+{
+    QString error;
+    config::writeWindowPosition(config::windowPositionPath(m_state.workDir), pixelsToTwips(y()), pixelsToTwips(x()),
+                                &error);
+}
+
+void frmKorvane::Timer1_Timer()
+{
+    m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));
+    m_link->keepAliveAndRequest();
+    if (m_state.soundDevice == 99) {
+        m_painter.drawFrequencyGrid();
+        m_picture1->update();
+    }
+}
+
+void frmKorvane::showFrequency(double khz)
+{
+    m_txtRigFreq->setText(cat::formatKhz(khz));
+}
+
+void frmKorvane::txtRigFreq_Change()
+{
+    if (const auto band = cat::recogniseBand(m_txtRigFreq->text()))
+        m_combo1->setEditText(*band);  // shows the band; sends nothing
+}
+
+void frmKorvane::Combo1_Click()
+{
+    m_link->writeFrames(aids::bandSelectionWrites(m_link->family(), m_combo1->currentText(), m_link->civFraming()));
+}
+
+void frmKorvane::Command1_Click()
+{
+    m_timer1->stop();
+    m_link->writeFrames(aids::referenceWrites(m_link->family(), m_combo1->currentText(), m_link->civFraming()));
+    m_timer1->start(kTimer1AfterReferenceMs);
+}
+
+void frmKorvane::Command3_Click()
+{
+    const auto imported = aids::parseDecodeLine(QGuiApplication::clipboard()->text());
+    if (!imported)
+        return;
+    m_txtHis->setText(imported->call);
+    m_txtDeffF->setText(imported->offset);
+    if (!m_txtDeffF->text().isEmpty())
+        m_command5->setEnabled(true);
+}
+
+void frmKorvane::Command4_Click()
+{
+    QDesktopServices::openUrl(aids::lookupUrl(m_txtHis->text()));
+}
+
+void frmKorvane::Command5_Click()
+{
+    const bool linkReady = m_state.catEnabled && m_port.isOpen()
+                           && config::leadingNumber(m_txtRigFreq->text()) > 0 && m_link->family() >= 0;
+    if (linkReady) {
+        const auto hz = aids::offsetTargetHz(m_txtRigFreq->text(), m_txtDeffF->text());
+        if (!hz)
+            return;  // not wholly a number: nothing sent, the operator can correct the offset
+        m_link->writeFrames(cat::setFrequencyWrites(m_link->family(), *hz, m_link->civFraming()));
+    }
+    m_command5->setEnabled(false);
+    m_txtDeffF->clear();
+}
+
+void frmKorvane::Option1_Click(int index)
+{
+    m_clockMode = index == 0 ? 0 : 1;
+}
+
+void frmKorvane::Option2_Click(int index)
+{
+    m_painter.selectMode(index);
+    m_picture1->update();
+}
+
+void frmKorvane::Picture1_MouseDown(double xTwips, double widthTwips)
+{
+    if (!m_state.catEnabled || !m_port.isOpen() || config::leadingNumber(m_txtRigFreq->text()) <= 0)
+        return;
+    const int family = m_link->family();
+    if (const auto hz = aids::clickTargetHz(m_txtRigFreq->text(), xTwips, widthTwips, family))
+        m_link->writeFrames(cat::setFrequencyWrites(family, *hz, m_link->civFraming()));
+}
+
+void frmKorvane::paintSpectrum()
+{
+    if (!m_engine)
+        return;
+    const auto mode = m_option2[0]->isChecked() ? spectrum::DisplayMode::Trace : spectrum::DisplayMode::Waterfall;
+    spectrum::PaintSpectrum(*m_engine, m_painter, m_state, mode);
+    m_picture1->update();
+}
+
+void frmKorvane::showLineError(const QString &message)
+{
+    // One box at a time: further errors while it is open are not shown again.
+    if (m_errorBox)
+        return;
+    QApplication::beep();
+    auto *box = new QMessageBox(QMessageBox::NoIcon, cat::commErrorTitle(), message,
+                                QMessageBox::Ok | QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("CommErrorMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        if (box->clickedButton() == box->button(QMessageBox::Cancel))
+            m_port.close();  // the next tick opens it again
+    });
+    m_errorBox = box;
+    box->open();
+}
+
+}  // namespace veltrane::app
