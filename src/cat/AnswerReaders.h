@@ -1,0 +1,66 @@
+#pragma once
+// Readers of the rig's answers to the read-frequency request. Each takes the bytes that a read
+// of the port returned and gives the dial frequency in kilohertz when they hold a complete,
+// valid answer, or nothing. A reader never writes the display and never touches the port; the
+// rig link calls it with whatever arrived and writes the display itself.
+//
+// Reads do not line up with answers: a read may catch half an answer, two answers, the echo
+// of the request or noise. The text and CI-V readers therefore keep the unfinished tail of a
+// read (at most kMaxTail bytes) and complete it with the next one; the FT-897 reader judges
+// each read on its own, as its receive event fires on the fifth byte.
+
+#include "cat/FrameCodec.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
+
+namespace veltrane::cat {
+
+// Longest unfinished tail a reader keeps between reads; longer than any answer, so a longer
+// tail is noise and is dropped.
+inline constexpr qsizetype kMaxTail = 32;
+
+// Families 0 and 1: the answer is "FA", 1 to 11 decimal digits of the frequency in Hz, ";".
+//   "FA07026000;" -> 7026.0, "FA00014076000;" -> 14076.0, "FA014076000;" -> 14076.0
+// Accepted only when 3.5 MHz < frequency < 54 MHz (both bounds excluded). Echoes of "FA;",
+// "?;" and other noise are skipped; of several complete answers the first valid one counts.
+class TextAnswerReader
+{
+public:
+    // kHz of the first complete valid answer in the kept tail followed by received.
+    std::optional<double> take(QByteArrayView received);
+    // Forgets the kept tail (port reopened, family changed).
+    void reset() { m_tail.clear(); }
+    // The unfinished answer kept for the next read (for tests and diagnostics).
+    QByteArray pendingTail() const { return m_tail; }
+
+private:
+    QByteArray m_tail;
+};
+
+// Family 2: the answer is FE FE, controller address, rig address, 03, five BCD bytes (least
+// significant pair first), FD. With the rig at 74 and the controller at E0:
+//   FE FE 74 E0 03 FD  FE FE E0 74 03 00 60 02 07 00 FD -> 7026.0 (the echo does not match)
+// Only bytes whose two nibbles are both 0-9 count, and 3500 <= kHz <= 51000 (bounds included).
+class CivAnswerReader
+{
+public:
+    std::optional<double> take(QByteArrayView received, const CivFraming &civ);
+    void reset() { m_tail.clear(); }
+    QByteArray pendingTail() const { return m_tail; }
+
+private:
+    QByteArray m_tail;
+};
+
+// Family 3: exactly five bytes, the first four the frequency in 10 Hz units as eight BCD
+// digits, most significant first; the fifth (the mode) is ignored. No range test.
+//   01 40 76 52 01 -> 14076.52; four or six bytes, or a nibble above 9 -> nothing
+std::optional<double> ft897Answer(QByteArrayView received);
+
+// True when both nibbles of every byte are decimal digits: 00 60 02 07 00 yes, 0A no.
+bool isBcd(QByteArrayView bytes);
+
+} // namespace veltrane::cat
