@@ -49,7 +49,8 @@ DecibelScale::DecibelScale(float fullScalePower)
                 step = s;
         }
         m_base[size_t(bucket)] = quint8(base);
-        m_step[size_t(bucket)] = step;
+        // No step above the top of the scale (NaN compares false, even with an infinite power).
+        m_step[size_t(bucket)] = base >= 100 ? std::numeric_limits<float>::quiet_NaN() : step;
     }
 }
 
