@@ -6,6 +6,7 @@
 
 #include "cat/SerialPort.h"
 #include "config/StationState.h"
+#include "app/frmKorvane.h"
 #include "config/forms/frmInit.h"
 
 #include <QObject>
@@ -19,7 +20,7 @@ class SoundCardEngine;
 
 namespace veltrane::app {
 
-class frmKorvane;
+
 
 class Application : public QObject
 {

@@ -342,9 +342,10 @@ void frmKorvane::LoadWindowPos()
     const int code = config::readWindowPosition(config::windowPositionPath(m_state.workDir), saved);
     if (code != config::kWindowPositionOk) {
         auto *box = new QMessageBox(QMessageBox::NoIcon, config::windowPositionErrorTitle(),
-                                    config::windowPositionErrorText(code), QMessageBox::Ok);
+                                    config::windowPositionErrorText(code), QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("WindowPositionMessage"));
         box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
         box->show();  // not modal: start-up goes on, no nested event loop
         return;
     }
