@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tools/DeviceNode.h"
+
 using namespace Qt::StringLiterals;
+using veltrane::testing::DeviceNode;
 using namespace veltrane::rigsim;
 
 Q_DECLARE_METATYPE(veltrane::rigsim::EmulatorSettings)
@@ -249,8 +252,9 @@ void TestPtyRig::unplugAndReturnThroughTheLink()
     QVERIFY(sim.start());
     QCOMPARE(pluggedIn.count(), 1);
     QCOMPARE(sim.devicePath(), options.linkPath);
-    const QString firstSlave = sim.slavePath();
-    QCOMPARE(QFileInfo(options.linkPath).symLinkTarget(), firstSlave);
+    const DeviceNode firstSlave = DeviceNode::of(sim.slavePath());
+    QVERIFY(firstSlave.exists());
+    QCOMPARE(QFileInfo(options.linkPath).symLinkTarget(), firstSlave.path);
 
     Controller c;
     QVERIFY2(c.open(options.linkPath), qPrintable(c.port.errorString()));
@@ -261,7 +265,8 @@ void TestPtyRig::unplugAndReturnThroughTheLink()
     QTRY_COMPARE_WITH_TIMEOUT(unplugged.count(), 1, kWaitMs);
     QVERIFY(!sim.isPlugged());
     QVERIFY(!QFileInfo(options.linkPath).isSymLink());
-    QVERIFY(!QFileInfo::exists(firstSlave));
+    QVERIFY(firstSlave.gone());
+    QVERIFY(sim.slavePath().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(c.lineLost, kWaitMs);
     QVERIFY(!c.port.isOpen());
     QVERIFY(!c.open(options.linkPath));

@@ -10,9 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tools/DeviceNode.h"
+
 #include <csignal>
 
 using namespace Qt::StringLiterals;
+using veltrane::testing::DeviceNode;
 
 namespace {
 
@@ -184,11 +187,11 @@ void TestRigSimTool::stopsCleanlyOnSignal()
     const QString linkPath = m_dir->filePath(u"rig"_s);
     RunningSim sim({u"--link"_s, linkPath});
     QCOMPARE(sim.firstLine(), linkPath);
-    const QString slave = QFileInfo(linkPath).symLinkTarget();
-    QVERIFY(QFileInfo::exists(slave));
+    const DeviceNode slave = DeviceNode::of(QFileInfo(linkPath).symLinkTarget());
+    QVERIFY(slave.exists());
     QCOMPARE(sim.stop(signal), 0);
     QVERIFY(!QFileInfo(linkPath).isSymLink());
-    QVERIFY(!QFileInfo::exists(slave));
+    QVERIFY(slave.gone());
 }
 
 void TestRigSimTool::keepsLogAndStatusFiles()
@@ -220,10 +223,10 @@ void TestRigSimTool::unplugsAndComesBack()
     const QString linkPath = m_dir->filePath(u"rig"_s);
     RunningSim sim({u"--link"_s, linkPath, u"--unplug-every"_s, u"1"_s, u"--unplug-for"_s, u"0.4"_s});
     QCOMPARE(sim.firstLine(), linkPath);
-    const QString first = QFileInfo(linkPath).symLinkTarget();
-    QVERIFY(QFileInfo::exists(first));
+    const DeviceNode first = DeviceNode::of(QFileInfo(linkPath).symLinkTarget());
+    QVERIFY(first.exists());
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo(linkPath).isSymLink(), kWaitMs);
-    QVERIFY(!QFileInfo::exists(first));
+    QVERIFY(first.gone());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(linkPath).isSymLink(), kWaitMs);
 
     Port p;
