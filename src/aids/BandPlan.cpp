@@ -1,0 +1,86 @@
+#include "aids/BandPlan.h"
+
+#include <array>
+
+namespace veltrane::aids {
+
+namespace {
+
+struct Band
+{
+    const char16_t *item;
+    qint64 dialHz;
+    bool textReference; // the text families have a reference frame for this band
+};
+
+constexpr std::array<Band, 7> kBands = {{
+    {u"7MHz", 7'026'000, true},
+    {u"14MHz", 14'076'000, true},
+    {u"18MHz", 18'102'000, true},
+    {u"21MHz", 21'076'000, true},
+    {u"24MHz", 24'920'000, true},
+    {u"28MHz", 28'076'000, true},
+    {u"50MHz", 50'330'000, false},
+}};
+
+constexpr qsizetype kInitialBand = 1; // "14MHz"
+
+const Band *findBand(QStringView itemText)
+{
+    for (const Band &band : kBands) {
+        if (itemText == QStringView(band.item))
+            return &band;
+    }
+    return nullptr;
+}
+
+bool isFamily(int family)
+{
+    return family >= cat::kYaesuText && family <= cat::kFt897;
+}
+
+bool isTextFamily(int family)
+{
+    return family == cat::kYaesuText || family == cat::kKenwoodText;
+}
+
+} // namespace
+
+QStringList bandItems()
+{
+    QStringList items;
+    items.reserve(qsizetype(kBands.size()));
+    for (const Band &band : kBands)
+        items << QString::fromUtf16(band.item);
+    return items;
+}
+
+QString initialBandItem()
+{
+    return QString::fromUtf16(kBands[kInitialBand].item);
+}
+
+std::optional<qint64> bandFrequencyHz(QStringView itemText)
+{
+    if (const Band *band = findBand(itemText))
+        return band->dialHz;
+    return std::nullopt;
+}
+
+cat::Writes bandSelectionWrites(int family, QStringView itemText, const cat::CivFraming &civ)
+{
+    const Band *band = findBand(itemText);
+    if (!band || !isFamily(family))
+        return {};
+    return cat::modeUsbWrites(family, civ) + cat::setFrequencyWrites(family, band->dialHz, civ);
+}
+
+cat::Writes referenceWrites(int family, QStringView itemText, const cat::CivFraming &civ)
+{
+    const Band *band = findBand(itemText);
+    if (!band || !isFamily(family) || (isTextFamily(family) && !band->textReference))
+        return {};
+    return cat::setFrequencyWrites(family, band->dialHz, civ);
+}
+
+} // namespace veltrane::aids

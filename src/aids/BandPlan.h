@@ -1,0 +1,38 @@
+#pragma once
+// The band list's seven JT65 dial frequencies and the frames that band selection and the
+// reference button send for them. Frames come from the one set-frequency builder of the codec;
+// this file only adds which band means which frequency, and which frames each operation sends.
+
+#include "cat/FrameCodec.h"
+
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+namespace veltrane::aids {
+
+// The band list's items, in list order: "7MHz", "14MHz", "18MHz", "21MHz", "24MHz", "28MHz",
+// "50MHz".
+QStringList bandItems();
+
+// The band list's text at start-up: "14MHz".
+QString initialBandItem();
+
+// The dial frequency of a band, by its exact item text:
+//   "14MHz" -> 14 076 000, "50MHz" -> 50 330 000, "14 MHz" or "14mhz" -> nothing
+std::optional<qint64> bandFrequencyHz(QStringView itemText);
+
+// Band selection: the family's upper-sideband mode frame, then its set-frequency frame.
+//   family 0, "21MHz" -> "MD02;", "FA21076000;"
+//   family 2 (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |
+//                                                00 60 07 21 00 | FD
+// Nothing for a text that is not an item or a family outside 0..3.
+cat::Writes bandSelectionWrites(int family, QStringView itemText, const cat::CivFraming &civ);
+
+// Reference button: the set-frequency frame alone, no mode frame.
+//   family 2, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD
+// The text families have no reference frame for "50MHz": nothing is sent then.
+cat::Writes referenceWrites(int family, QStringView itemText, const cat::CivFraming &civ);
+
+} // namespace veltrane::aids
