@@ -8,15 +8,12 @@
 #include "config/StationState.h"
 #include "app/frmKorvane.h"
 #include "config/forms/frmInit.h"
+#include "spectrum/SoundCardEngine.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
-
-namespace veltrane::spectrum {
-class SoundCardEngine;
-}
 
 namespace veltrane::app {
 
