@@ -4,6 +4,7 @@
 #include "config/forms/frmInit.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -122,6 +123,10 @@ struct Opening
         if (!box)
             return "<no box>";
         const QByteArray bytes = fileBytes();
+        // A window-modal box of its own (opened, never run in a nested loop), a top-level window.
+        if (!QApplication::topLevelWidgets().contains(box) || box->windowModality() != Qt::WindowModal
+            || box->standardButtons() != QMessageBox::Ok)
+            return "<not an open() box>";
         if (!box->isVisible() || box->windowTitle() != u"Veltrane"
             || box->text() != u"設定を完了しました。再度起動してください。" || saved.count() != 0
             || !dlg->isVisible())

@@ -380,14 +380,14 @@ InitConfig frmInit::currentConfig() const
 
 void frmInit::Command1_Click()
 {
-    if (m_box)
-        return;  // a box of an earlier press is still open
+    if (m_box && m_box->isVisible())
+        return;  // the box of an earlier press is still open
     QString error;
     if (!writeInitConfig(initConfigPath(m_state.workDir), currentConfig(), &error)) {
         showSaveFailure(error);
         return;
     }
-    m_box = new QMessageBox(QMessageBox::Information, u"Veltrane"_s,
+    m_box = new QMessageBox(QMessageBox::NoIcon, u"Veltrane"_s,
                             u"設定を完了しました。再度起動してください。"_s, QMessageBox::Ok, this);
     m_box->setObjectName(u"msgSaved"_s);
     m_box->setAttribute(Qt::WA_DeleteOnClose);
