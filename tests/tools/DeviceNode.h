@@ -38,4 +38,4 @@ struct DeviceNode
     }
 };
 
-}  // namespace veltrane::testing
+} // namespace veltrane::testing

@@ -82,7 +82,7 @@ public:
     bool lineLost = false;
 };
 
-}  // namespace
+} // namespace
 
 class TestPtyRig : public QObject
 {
@@ -122,21 +122,21 @@ void TestPtyRig::answersThroughSerialPort_data()
     controller45.civControllerAddress = 0x45;
 
     QTest::newRow("yaesu read") << rig(Family::YaesuText) << QByteArray("FA;") << QByteArray("FA14076000;");
-    QTest::newRow("yaesu band pick then read") << rig(Family::YaesuText) << QByteArray("MD02;FA21076000;FA;")
-                                               << QByteArray("FA21076000;");
-    QTest::newRow("kenwood set then read") << rig(Family::KenwoodText) << QByteArray("MD2;FA00007026000;FA;")
-                                           << QByteArray("FA00007026000;");
+    QTest::newRow("yaesu band pick then read")
+        << rig(Family::YaesuText) << QByteArray("MD02;FA21076000;FA;") << QByteArray("FA21076000;");
+    QTest::newRow("kenwood set then read")
+        << rig(Family::KenwoodText) << QByteArray("MD2;FA00007026000;FA;") << QByteArray("FA00007026000;");
     QTest::newRow("civ read") << rig(Family::CiV) << hex("FE FE 74 E0 03 FD")
                               << hex("FE FE E0 74 03 00 60 07 14 00 FD");
-    QTest::newRow("civ read with echo") << echoing << hex("FE FE 74 E0 03 FD")
-                                        << hex("FE FE 74 E0 03 FD FE FE E0 74 03 00 60 07 14 00 FD");
+    QTest::newRow("civ read with echo")
+        << echoing << hex("FE FE 74 E0 03 FD") << hex("FE FE 74 E0 03 FD FE FE E0 74 03 00 60 07 14 00 FD");
     QTest::newRow("civ set then read, controller 45")
         << controller45 << hex("FE FE 74 45 05 00 00 33 50 00 FD FE FE 74 45 03 FD")
         << hex("FE FE 45 74 03 00 00 33 50 00 FD");
     QTest::newRow("ft897 read") << rig(Family::Ft897) << hex("00 00 00 00 03") << hex("01 40 76 00 01");
-    QTest::newRow("ft897 band pick then read") << rig(Family::Ft897, Mode::Lsb)
-                                               << hex("01 00 00 00 07 00 70 26 00 01 00 00 00 00 03")
-                                               << hex("00 70 26 00 01");
+    QTest::newRow("ft897 band pick then read")
+        << rig(Family::Ft897, Mode::Lsb) << hex("01 00 00 00 07 00 70 26 00 01 00 00 00 00 03")
+        << hex("00 70 26 00 01");
 }
 
 void TestPtyRig::answersThroughSerialPort()
@@ -311,7 +311,7 @@ void TestPtyRig::logAndStatusFiles()
     c.port.write("FA;");
     QTRY_COMPARE_WITH_TIMEOUT(frames.count(), 3, kWaitMs);
     const QList<QByteArray> lines = readAll(options.logFile).split('\n');
-    QCOMPARE(lines.size(), 4);  // three lines and the empty rest after the last line end
+    QCOMPARE(lines.size(), 4); // three lines and the empty rest after the last line end
     QVERIFY2(lines[0].endsWith("  4D 44 32 3B  \"MD2;\"  SET MODE USB"), lines[0].constData());
     QVERIFY2(lines[1].endsWith("  \"FA00007026000;\"  SET FREQ 7026000"), lines[1].constData());
     QVERIFY2(lines[2].endsWith("  46 41 3B  \"FA;\"  READ FREQ"), lines[2].constData());

@@ -15,7 +15,7 @@ namespace {
 
 QByteArray hex(const char *text)
 {
-    return QByteArray::fromHex(text);  // blanks are skipped
+    return QByteArray::fromHex(text); // blanks are skipped
 }
 
 EmulatorSettings rig(Family family, Mode mode = Mode::Usb, qint64 hz = 14'076'000)
@@ -48,7 +48,7 @@ struct ManualClock
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestRigEmulator : public QObject
 {
@@ -73,7 +73,7 @@ void TestRigEmulator::frames_data()
 {
     QTest::addColumn<EmulatorSettings>("settings");
     QTest::addColumn<QByteArrayList>("feeds");
-    QTest::addColumn<QByteArray>("line");  // everything the line carries back
+    QTest::addColumn<QByteArray>("line"); // everything the line carries back
     QTest::addColumn<qint64>("frequency");
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("meanings");
@@ -102,16 +102,14 @@ void TestRigEmulator::frames_data()
     QTest::newRow("yaesu band pick") << rig(Family::YaesuText, Mode::Lsb)
                                      << QByteArrayList{"MD02;", "FA21076000;", "FA;"}
                                      << QByteArray("FA21076000;") << qint64(21076000) << usb
-                                     << QStringList{u"SET MODE USB"_s, u"SET FREQ 21076000"_s, u"READ FREQ"_s};
-    QTest::newRow("yaesu seven digits refused")
-        << y << QByteArrayList{"FA7026000;"} << QByteArray("?;") << qint64(14076000) << usb
-        << QStringList{u"BAD FREQ"_s};
-    QTest::newRow("yaesu eleven digits refused")
-        << y << QByteArrayList{"FA00007026000;"} << QByteArray("?;") << qint64(14076000) << usb
-        << QStringList{u"BAD FREQ"_s};
-    QTest::newRow("yaesu kenwood mode refused")
-        << y << QByteArrayList{"MD2;"} << QByteArray("?;") << qint64(14076000) << usb
-        << QStringList{u"UNKNOWN"_s};
+                                     << QStringList{u"SET MODE USB"_s, u"SET FREQ 21076000"_s,
+                                                    u"READ FREQ"_s};
+    QTest::newRow("yaesu seven digits refused") << y << QByteArrayList{"FA7026000;"} << QByteArray("?;")
+                                                << qint64(14076000) << usb << QStringList{u"BAD FREQ"_s};
+    QTest::newRow("yaesu eleven digits refused") << y << QByteArrayList{"FA00007026000;"} << QByteArray("?;")
+                                                 << qint64(14076000) << usb << QStringList{u"BAD FREQ"_s};
+    QTest::newRow("yaesu kenwood mode refused") << y << QByteArrayList{"MD2;"} << QByteArray("?;")
+                                                << qint64(14076000) << usb << QStringList{u"UNKNOWN"_s};
     QTest::newRow("yaesu lower case refused") << y << QByteArrayList{"fa;"} << QByteArray("?;")
                                               << qint64(14076000) << usb << QStringList{u"UNKNOWN"_s};
     QTest::newRow("yaesu unknown mode code") << y << QByteArrayList{"MD0Z;"} << QByteArray("?;")
@@ -127,11 +125,11 @@ void TestRigEmulator::frames_data()
     QTest::newRow("yaesu noise then read")
         << y << QByteArrayList{QByteArray("\x00\xff\x13;", 4), "FA;"} << QByteArray("?;FA14076000;")
         << qint64(14076000) << usb << QStringList{u"UNKNOWN"_s, u"READ FREQ"_s};
-    QTest::newRow("yaesu lone semicolon") << y << QByteArrayList{";FA;"} << QByteArray("FA14076000;")
-                                          << qint64(14076000) << usb
-                                          << QStringList{u"EMPTY"_s, u"READ FREQ"_s};
-    QTest::newRow("yaesu unfinished") << y << QByteArrayList{"FA"} << QByteArray() << qint64(14076000) << usb
-                                      << QStringList{};
+    QTest::newRow("yaesu lone semicolon")
+        << y << QByteArrayList{";FA;"} << QByteArray("FA14076000;") << qint64(14076000) << usb
+        << QStringList{u"EMPTY"_s, u"READ FREQ"_s};
+    QTest::newRow("yaesu unfinished")
+        << y << QByteArrayList{"FA"} << QByteArray() << qint64(14076000) << usb << QStringList{};
 
     // Kenwood text
     QTest::newRow("kenwood read") << k << QByteArrayList{"FA;"} << QByteArray("FA00014076000;")
@@ -139,23 +137,22 @@ void TestRigEmulator::frames_data()
     QTest::newRow("kenwood set then read")
         << k << QByteArrayList{"FA00007026000;", "FA;"} << QByteArray("FA00007026000;") << qint64(7026000)
         << usb << QStringList{u"SET FREQ 7026000"_s, u"READ FREQ"_s};
-    QTest::newRow("kenwood band pick") << rig(Family::KenwoodText, Mode::Lsb)
-                                       << QByteArrayList{"MD2;FA00007026000;"} << QByteArray() << qint64(7026000)
-                                       << usb << QStringList{u"SET MODE USB"_s, u"SET FREQ 7026000"_s};
+    QTest::newRow("kenwood band pick")
+        << rig(Family::KenwoodText, Mode::Lsb) << QByteArrayList{"MD2;FA00007026000;"} << QByteArray()
+        << qint64(7026000) << usb << QStringList{u"SET MODE USB"_s, u"SET FREQ 7026000"_s};
     QTest::newRow("kenwood read mode") << k << QByteArrayList{"MD;"} << QByteArray("MD2;") << qint64(14076000)
                                        << usb << QStringList{u"READ MODE"_s};
-    QTest::newRow("kenwood eight digits refused")
-        << k << QByteArrayList{"FA07026000;"} << QByteArray("?;") << qint64(14076000) << usb
-        << QStringList{u"BAD FREQ"_s};
+    QTest::newRow("kenwood eight digits refused") << k << QByteArrayList{"FA07026000;"} << QByteArray("?;")
+                                                  << qint64(14076000) << usb << QStringList{u"BAD FREQ"_s};
     QTest::newRow("kenwood yaesu mode refused")
         << rig(Family::KenwoodText, Mode::Lsb) << QByteArrayList{"MD02;"} << QByteArray("?;")
         << qint64(14076000) << lsb << QStringList{u"UNKNOWN"_s};
     QTest::newRow("kenwood two frames one feed, split answer request")
         << k << QByteArrayList{"FA;F", "A;"} << QByteArray("FA00014076000;FA00014076000;") << qint64(14076000)
         << usb << QStringList{u"READ FREQ"_s, u"READ FREQ"_s};
-    QTest::newRow("kenwood 11 digits above 8") << k << QByteArrayList{"FA12345678901;FA;"}
-                                               << QByteArray("FA12345678901;") << qint64(12345678901) << usb
-                                               << QStringList{u"SET FREQ 12345678901"_s, u"READ FREQ"_s};
+    QTest::newRow("kenwood 11 digits above 8")
+        << k << QByteArrayList{"FA12345678901;FA;"} << QByteArray("FA12345678901;") << qint64(12345678901)
+        << usb << QStringList{u"SET FREQ 12345678901"_s, u"READ FREQ"_s};
 
     // CI-V
     QTest::newRow("civ read") << civ() << QByteArrayList{hex("FE FE 74 E0 03 FD")}
@@ -164,43 +161,46 @@ void TestRigEmulator::frames_data()
     QTest::newRow("civ read with echo") << civ(true) << QByteArrayList{hex("FE FE 74 E0 03 FD")}
                                         << hex("FE FE 74 E0 03 FD FE FE E0 74 03 00 60 07 14 00 FD")
                                         << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
-    QTest::newRow("civ controller 45") << civ(false, false, 0x74, 0x45) << QByteArrayList{hex("FE FE 74 45 03 FD")}
-                                       << hex("FE FE 45 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb
-                                       << QStringList{u"READ FREQ"_s};
-    QTest::newRow("civ other source is noted") << civ() << QByteArrayList{hex("FE FE 74 45 03 FD")}
-                                               << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000)
-                                               << usb << QStringList{u"READ FREQ (from 45)"_s};
+    QTest::newRow("civ controller 45")
+        << civ(false, false, 0x74, 0x45) << QByteArrayList{hex("FE FE 74 45 03 FD")}
+        << hex("FE FE 45 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
+    QTest::newRow("civ other source is noted")
+        << civ() << QByteArrayList{hex("FE FE 74 45 03 FD")} << hex("FE FE E0 74 03 00 60 07 14 00 FD")
+        << qint64(14076000) << usb << QStringList{u"READ FREQ (from 45)"_s};
     QTest::newRow("civ set in three writes")
-        << civ() << QByteArrayList{hex("FE FE 74 E0 05"), hex("00 60 07 21 00"), hex("FD"), hex("FE FE 74 E0 03 FD")}
+        << civ()
+        << QByteArrayList{hex("FE FE 74 E0 05"), hex("00 60 07 21 00"), hex("FD"), hex("FE FE 74 E0 03 FD")}
         << hex("FE FE E0 74 03 00 60 07 21 00 FD") << qint64(21076000) << usb
         << QStringList{u"SET FREQ 21076000"_s, u"READ FREQ"_s};
-    QTest::newRow("civ set acknowledged") << civ(false, true) << QByteArrayList{hex("FE FE 74 E0 05 00 60 02 07 00 FD")}
-                                          << hex("FE FE E0 74 FB FD") << qint64(7026000) << usb
-                                          << QStringList{u"SET FREQ 7026000"_s};
-    QTest::newRow("civ bad digits refused") << civ(false, true) << QByteArrayList{hex("FE FE 74 E0 05 00 6A 02 07 00 FD")}
-                                            << hex("FE FE E0 74 FA FD") << qint64(14076000) << usb
-                                            << QStringList{u"BAD FREQ"_s};
+    QTest::newRow("civ set acknowledged")
+        << civ(false, true) << QByteArrayList{hex("FE FE 74 E0 05 00 60 02 07 00 FD")}
+        << hex("FE FE E0 74 FB FD") << qint64(7026000) << usb << QStringList{u"SET FREQ 7026000"_s};
+    QTest::newRow("civ bad digits refused")
+        << civ(false, true) << QByteArrayList{hex("FE FE 74 E0 05 00 6A 02 07 00 FD")}
+        << hex("FE FE E0 74 FA FD") << qint64(14076000) << usb << QStringList{u"BAD FREQ"_s};
     QTest::newRow("civ mode USB") << civ(false, false, 0x74, 0xE0, Mode::Lsb)
-                                  << QByteArrayList{hex("FE FE 74 E0 06 01 FD")} << QByteArray() << qint64(14076000)
-                                  << usb << QStringList{u"SET MODE USB"_s};
-    QTest::newRow("civ mode with filter") << civ() << QByteArrayList{hex("FE FE 74 E0 06 00 02 FD")}
-                                          << QByteArray() << qint64(14076000) << lsb
-                                          << QStringList{u"SET MODE LSB"_s};
+                                  << QByteArrayList{hex("FE FE 74 E0 06 01 FD")} << QByteArray()
+                                  << qint64(14076000) << usb << QStringList{u"SET MODE USB"_s};
+    QTest::newRow("civ mode with filter")
+        << civ() << QByteArrayList{hex("FE FE 74 E0 06 00 02 FD")} << QByteArray() << qint64(14076000) << lsb
+        << QStringList{u"SET MODE LSB"_s};
     QTest::newRow("civ read mode") << civ() << QByteArrayList{hex("FE FE 74 E0 04 FD")}
                                    << hex("FE FE E0 74 04 01 01 FD") << qint64(14076000) << usb
                                    << QStringList{u"READ MODE"_s};
     QTest::newRow("civ band pick, rig 74 controller 45")
         << civ(false, false, 0x74, 0x45, Mode::Lsb)
-        << QByteArrayList{hex("FE FE 74 45 06 01 FD"), hex("FE FE 74 45 05"), hex("00 60 07 21 00"), hex("FD")}
+        << QByteArrayList{hex("FE FE 74 45 06 01 FD"), hex("FE FE 74 45 05"), hex("00 60 07 21 00"),
+                          hex("FD")}
         << QByteArray() << qint64(21076000) << usb << QStringList{u"SET MODE USB"_s, u"SET FREQ 21076000"_s};
-    QTest::newRow("civ other address ignored") << civ() << QByteArrayList{hex("FE FE 76 E0 03 FD")} << QByteArray()
-                                               << qint64(14076000) << usb << QStringList{u"OTHER ADDRESS 76"_s};
+    QTest::newRow("civ other address ignored")
+        << civ() << QByteArrayList{hex("FE FE 76 E0 03 FD")} << QByteArray() << qint64(14076000) << usb
+        << QStringList{u"OTHER ADDRESS 76"_s};
     QTest::newRow("civ other address set ignored")
         << civ(false, true) << QByteArrayList{hex("FE FE 76 E0 05 00 60 02 07 00 FD")} << QByteArray()
         << qint64(14076000) << usb << QStringList{u"OTHER ADDRESS 76"_s};
-    QTest::newRow("civ other address echoed only") << civ(true) << QByteArrayList{hex("FE FE 76 E0 03 FD")}
-                                                   << hex("FE FE 76 E0 03 FD") << qint64(14076000) << usb
-                                                   << QStringList{u"OTHER ADDRESS 76"_s};
+    QTest::newRow("civ other address echoed only")
+        << civ(true) << QByteArrayList{hex("FE FE 76 E0 03 FD")} << hex("FE FE 76 E0 03 FD")
+        << qint64(14076000) << usb << QStringList{u"OTHER ADDRESS 76"_s};
     QTest::newRow("civ noise before frame") << civ() << QByteArrayList{hex("00 13 FD 41 FE FE 74 E0 03 FD")}
                                             << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000)
                                             << usb << QStringList{u"NOISE"_s, u"READ FREQ"_s};
@@ -212,15 +212,16 @@ void TestRigEmulator::frames_data()
         << civ() << QByteArrayList{hex("FE FE 74 E0 05 00 60 FE FE 74 E0 03 FD")}
         << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb
         << QStringList{u"BROKEN FRAME"_s, u"READ FREQ"_s};
-    QTest::newRow("civ long preamble") << civ() << QByteArrayList{hex("FE FE FE 74 E0 03 FD")}
-                                       << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb
-                                       << QStringList{u"READ FREQ"_s};
-    QTest::newRow("civ preamble split") << civ() << QByteArrayList{hex("FE"), hex("FE 74"), hex("E0 03"), hex("FD")}
-                                        << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb
-                                        << QStringList{u"READ FREQ"_s};
-    QTest::newRow("civ 51 MHz answer") << civ() << QByteArrayList{hex("FE FE 74 E0 05 00 00 00 51 00 FD FE FE 74 E0 03 FD")}
-                                       << hex("FE FE E0 74 03 00 00 00 51 00 FD") << qint64(51000000) << usb
-                                       << QStringList{u"SET FREQ 51000000"_s, u"READ FREQ"_s};
+    QTest::newRow("civ long preamble")
+        << civ() << QByteArrayList{hex("FE FE FE 74 E0 03 FD")} << hex("FE FE E0 74 03 00 60 07 14 00 FD")
+        << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
+    QTest::newRow("civ preamble split")
+        << civ() << QByteArrayList{hex("FE"), hex("FE 74"), hex("E0 03"), hex("FD")}
+        << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
+    QTest::newRow("civ 51 MHz answer")
+        << civ() << QByteArrayList{hex("FE FE 74 E0 05 00 00 00 51 00 FD FE FE 74 E0 03 FD")}
+        << hex("FE FE E0 74 03 00 00 00 51 00 FD") << qint64(51000000) << usb
+        << QStringList{u"SET FREQ 51000000"_s, u"READ FREQ"_s};
     QTest::newRow("civ unknown command acknowledged NG")
         << civ(false, true) << QByteArrayList{hex("FE FE 74 E0 19 00 FD")} << hex("FE FE E0 74 FA FD")
         << qint64(14076000) << usb << QStringList{u"UNKNOWN COMMAND 19"_s};
@@ -230,24 +231,26 @@ void TestRigEmulator::frames_data()
     // FT-897
     QTest::newRow("ft897 read") << f << QByteArrayList{hex("00 00 00 00 03")} << hex("01 40 76 00 01")
                                 << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
-    QTest::newRow("ft897 read in LSB") << rig(Family::Ft897, Mode::Lsb, 7'026'000)
-                                       << QByteArrayList{hex("00 00 00 00 03")} << hex("00 70 26 00 00")
-                                       << qint64(7026000) << lsb << QStringList{u"READ FREQ"_s};
+    QTest::newRow("ft897 read in LSB")
+        << rig(Family::Ft897, Mode::Lsb, 7'026'000) << QByteArrayList{hex("00 00 00 00 03")}
+        << hex("00 70 26 00 00") << qint64(7026000) << lsb << QStringList{u"READ FREQ"_s};
     QTest::newRow("ft897 band pick 50 MHz")
-        << rig(Family::Ft897, Mode::Lsb) << QByteArrayList{hex("01 00 00 00 07"), hex("05 03 30 00 01"), hex("00 00 00 00 03")}
+        << rig(Family::Ft897, Mode::Lsb)
+        << QByteArrayList{hex("01 00 00 00 07"), hex("05 03 30 00 01"), hex("00 00 00 00 03")}
         << hex("05 03 30 00 01") << qint64(50330000) << usb
         << QStringList{u"SET MODE USB"_s, u"SET FREQ 50330000"_s, u"READ FREQ"_s};
     QTest::newRow("ft897 last hertz digit dropped")
-        << f << QByteArrayList{hex("01 40 76 52 01 00 00 00 00 03")} << hex("01 40 76 52 01") << qint64(14076520)
-        << usb << QStringList{u"SET FREQ 14076520"_s, u"READ FREQ"_s};
+        << f << QByteArrayList{hex("01 40 76 52 01 00 00 00 00 03")} << hex("01 40 76 52 01")
+        << qint64(14076520) << usb << QStringList{u"SET FREQ 14076520"_s, u"READ FREQ"_s};
     QTest::newRow("ft897 split") << f << QByteArrayList{hex("00 00"), hex("00"), hex("00 03")}
-                                 << hex("01 40 76 00 01") << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
-    QTest::newRow("ft897 two reads at once") << f << QByteArrayList{hex("00 00 00 00 03 00 00 00 00 03")}
-                                             << hex("01 40 76 00 01 01 40 76 00 01") << qint64(14076000) << usb
-                                             << QStringList{u"READ FREQ"_s, u"READ FREQ"_s};
+                                 << hex("01 40 76 00 01") << qint64(14076000) << usb
+                                 << QStringList{u"READ FREQ"_s};
+    QTest::newRow("ft897 two reads at once")
+        << f << QByteArrayList{hex("00 00 00 00 03 00 00 00 00 03")} << hex("01 40 76 00 01 01 40 76 00 01")
+        << qint64(14076000) << usb << QStringList{u"READ FREQ"_s, u"READ FREQ"_s};
     QTest::newRow("ft897 unknown command ignored")
-        << f << QByteArrayList{hex("00 00 00 00 88 00 00 00 00 03")} << hex("01 40 76 00 01") << qint64(14076000)
-        << usb << QStringList{u"UNKNOWN COMMAND 88"_s, u"READ FREQ"_s};
+        << f << QByteArrayList{hex("00 00 00 00 88 00 00 00 00 03")} << hex("01 40 76 00 01")
+        << qint64(14076000) << usb << QStringList{u"UNKNOWN COMMAND 88"_s, u"READ FREQ"_s};
     QTest::newRow("ft897 bad digits refused") << f << QByteArrayList{hex("0A 00 00 00 01")} << QByteArray()
                                               << qint64(14076000) << usb << QStringList{u"BAD FREQ"_s};
     QTest::newRow("ft897 bad mode refused") << f << QByteArrayList{hex("55 00 00 00 07")} << QByteArray()
@@ -292,16 +295,17 @@ void TestRigEmulator::resyncAfterPause_data()
 
     QTest::newRow("yaesu partial dropped") << rig(Family::YaesuText) << QByteArray("FA0") << 150
                                            << QByteArray("FA;") << QByteArray("FA14076000;");
-    QTest::newRow("yaesu partial kept when quick") << rig(Family::YaesuText) << QByteArray("FA0") << 50
-                                                   << QByteArray("FA;") << QByteArray("?;");
-    QTest::newRow("yaesu pause inside a frame") << rig(Family::YaesuText) << QByteArray("F") << 50
-                                                << QByteArray("A;") << QByteArray("FA14076000;");
-    QTest::newRow("ft897 noise dropped") << rig(Family::Ft897) << hex("AA BB") << 150 << hex("00 00 00 00 03")
-                                         << hex("01 40 76 00 01");
-    QTest::newRow("ft897 noise kept when quick") << rig(Family::Ft897) << hex("AA BB") << 100
-                                                 << hex("00 00 00 00 03") << QByteArray();
-    QTest::newRow("civ partial dropped") << civ() << hex("FE FE 74 E0 05 00") << 150 << hex("60 FE FE 74 E0 03 FD")
-                                         << hex("FE FE E0 74 03 00 60 07 14 00 FD");
+    QTest::newRow("yaesu partial kept when quick")
+        << rig(Family::YaesuText) << QByteArray("FA0") << 50 << QByteArray("FA;") << QByteArray("?;");
+    QTest::newRow("yaesu pause inside a frame")
+        << rig(Family::YaesuText) << QByteArray("F") << 50 << QByteArray("A;") << QByteArray("FA14076000;");
+    QTest::newRow("ft897 noise dropped")
+        << rig(Family::Ft897) << hex("AA BB") << 150 << hex("00 00 00 00 03") << hex("01 40 76 00 01");
+    QTest::newRow("ft897 noise kept when quick")
+        << rig(Family::Ft897) << hex("AA BB") << 100 << hex("00 00 00 00 03") << QByteArray();
+    QTest::newRow("civ partial dropped")
+        << civ() << hex("FE FE 74 E0 05 00") << 150 << hex("60 FE FE 74 E0 03 FD")
+        << hex("FE FE E0 74 03 00 60 07 14 00 FD");
 }
 
 void TestRigEmulator::resyncAfterPause()
@@ -345,8 +349,9 @@ void TestRigEmulator::logLineLayout_data()
     QTest::newRow("yaesu") << rig(Family::YaesuText) << QByteArray("FA07026000;")
                            << u"2026-12-06T19:40:00.000Z  46 41 30 37 30 32 36 30 30 30 3B  \"FA07026000;\"  "
                               u"SET FREQ 7026000"_s;
-    QTest::newRow("kenwood non-printable") << rig(Family::KenwoodText) << QByteArray("\x01\\X;")
-                                           << u"2026-12-06T19:40:00.000Z  01 5C 58 3B  \"\\x01\\x5CX;\"  UNKNOWN"_s;
+    QTest::newRow("kenwood non-printable")
+        << rig(Family::KenwoodText) << QByteArray("\x01\\X;")
+        << u"2026-12-06T19:40:00.000Z  01 5C 58 3B  \"\\x01\\x5CX;\"  UNKNOWN"_s;
     QTest::newRow("civ has no text") << civ() << hex("FE FE 74 E0 06 01 FD")
                                      << u"2026-12-06T19:40:00.000Z  FE FE 74 E0 06 01 FD  SET MODE USB"_s;
     QTest::newRow("ft897") << rig(Family::Ft897) << hex("00 00 00 00 03")

@@ -31,7 +31,8 @@ const std::map<QString, Getter> &fields()
         {u"log"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.logFile); }},
         {u"status"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.statusFile); }},
         {u"fragment"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.fragmentBytes); }},
-        {u"fragmentDelay"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.fragmentDelayMs); }},
+        {u"fragmentDelay"_s,
+         [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.fragmentDelayMs); }},
         {u"garbage"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.garbageProbability); }},
         {u"drop"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.dropProbability); }},
         {u"unplugEvery"_s, [](const RigSimCommandLine &c) { return QVariant(c.rig.faults.unplugEveryMs); }},
@@ -41,7 +42,7 @@ const std::map<QString, Getter> &fields()
     return table;
 }
 
-}  // namespace
+} // namespace
 
 class TestRigSimCommandLine : public QObject
 {
@@ -83,14 +84,17 @@ void TestRigSimCommandLine::optionLandsInItsSetting_data()
         << QStringList{u"--family"_s, u"1"_s, u"--freq"_s, u"99999999999"_s} << u"frequency"_s
         << QVariant(qint64(99999999999));
     QTest::newRow("mode any case") << QStringList{u"--mode"_s, u"cw-r"_s} << u"mode"_s << QVariant(u"CW-R"_s);
-    QTest::newRow("rig address plain hex") << QStringList{u"--civ-rig"_s, u"76"_s} << u"civRig"_s << QVariant(0x76);
-    QTest::newRow("rig address 0x") << QStringList{u"--civ-rig"_s, u"0x5c"_s} << u"civRig"_s << QVariant(0x5C);
-    QTest::newRow("controller address h") << QStringList{u"--civ-controller"_s, u"45h"_s} << u"civController"_s
-                                          << QVariant(0x45);
+    QTest::newRow("rig address plain hex")
+        << QStringList{u"--civ-rig"_s, u"76"_s} << u"civRig"_s << QVariant(0x76);
+    QTest::newRow("rig address 0x") << QStringList{u"--civ-rig"_s, u"0x5c"_s} << u"civRig"_s
+                                    << QVariant(0x5C);
+    QTest::newRow("controller address h")
+        << QStringList{u"--civ-controller"_s, u"45h"_s} << u"civController"_s << QVariant(0x45);
     QTest::newRow("echo") << QStringList{u"--echo"_s} << u"echo"_s << QVariant(true);
     QTest::newRow("acknowledge") << QStringList{u"--civ-ack"_s} << u"ack"_s << QVariant(true);
     QTest::newRow("resync off") << QStringList{u"--resync-ms"_s, u"0"_s} << u"resync"_s << QVariant(0);
-    QTest::newRow("link") << QStringList{u"--link"_s, u"/tmp/x/rig"_s} << u"link"_s << QVariant(u"/tmp/x/rig"_s);
+    QTest::newRow("link") << QStringList{u"--link"_s, u"/tmp/x/rig"_s} << u"link"_s
+                          << QVariant(u"/tmp/x/rig"_s);
     QTest::newRow("log") << QStringList{u"--log"_s, u"f.log"_s} << u"log"_s << QVariant(u"f.log"_s);
     QTest::newRow("status") << QStringList{u"--status"_s, u"s.txt"_s} << u"status"_s << QVariant(u"s.txt"_s);
     QTest::newRow("fragment") << QStringList{u"--fragment"_s, u"3"_s} << u"fragment"_s << QVariant(3);

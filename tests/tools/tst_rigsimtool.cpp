@@ -98,7 +98,7 @@ QByteArray fileText(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-}  // namespace
+} // namespace
 
 class TestRigSimTool : public QObject
 {
@@ -135,16 +135,16 @@ void TestRigSimTool::talksOnTheDeviceItNames_data()
     QTest::addColumn<QByteArray>("answer");
 
     QTest::newRow("defaults") << QStringList{} << false << QByteArray("FA;") << QByteArray("FA14076000;");
-    QTest::newRow("kenwood start frequency")
-        << QStringList{u"--family"_s, u"1"_s, u"--freq"_s, u"50330000"_s} << true << QByteArray("FA;")
-        << QByteArray("FA00050330000;");
+    QTest::newRow("kenwood start frequency") << QStringList{u"--family"_s, u"1"_s, u"--freq"_s, u"50330000"_s}
+                                             << true << QByteArray("FA;") << QByteArray("FA00050330000;");
     QTest::newRow("civ addresses and echo")
-        << QStringList{u"--family"_s, u"2"_s, u"--civ-rig"_s, u"76"_s, u"--civ-controller"_s, u"45"_s, u"--echo"_s}
+        << QStringList{u"--family"_s,         u"2"_s,  u"--civ-rig"_s, u"76"_s,
+                       u"--civ-controller"_s, u"45"_s, u"--echo"_s}
         << true << hex("FE FE 76 45 03 FD") << hex("FE FE 76 45 03 FD FE FE 45 76 03 00 60 07 14 00 FD");
     QTest::newRow("civ acknowledges") << QStringList{u"--family"_s, u"2"_s, u"--civ-ack"_s} << false
                                       << hex("FE FE 74 E0 06 01 FD") << hex("FE FE E0 74 FB FD");
-    QTest::newRow("ft897 in LSB") << QStringList{u"--family"_s, u"3"_s, u"--mode"_s, u"lsb"_s, u"--freq"_s,
-                                                 u"7026000"_s}
+    QTest::newRow("ft897 in LSB") << QStringList{u"--family"_s, u"3"_s,      u"--mode"_s,
+                                                 u"lsb"_s,      u"--freq"_s, u"7026000"_s}
                                   << true << hex("00 00 00 00 03") << hex("00 70 26 00 00");
 }
 
@@ -244,19 +244,19 @@ void TestRigSimTool::refusesBadArguments_data()
 
     QTest::newRow("family 4") << QStringList{u"--family"_s, u"4"_s} << u"--family"_s;
     QTest::newRow("frequency text") << QStringList{u"--freq"_s, u"14.076"_s} << u"--freq"_s;
-    QTest::newRow("frequency beyond 8 digits")
-        << QStringList{u"--freq"_s, u"100000000"_s} << u"--freq"_s;
+    QTest::newRow("frequency beyond 8 digits") << QStringList{u"--freq"_s, u"100000000"_s} << u"--freq"_s;
     QTest::newRow("mode unknown") << QStringList{u"--mode"_s, u"SSB"_s} << u"--mode"_s;
-    QTest::newRow("mode missing in family") << QStringList{u"--family"_s, u"3"_s, u"--mode"_s, u"RTTY"_s}
-                                            << u"--mode"_s;
+    QTest::newRow("mode missing in family")
+        << QStringList{u"--family"_s, u"3"_s, u"--mode"_s, u"RTTY"_s} << u"--mode"_s;
     QTest::newRow("civ address FE") << QStringList{u"--civ-rig"_s, u"FE"_s} << u"--civ-rig"_s;
-    QTest::newRow("civ address not hex") << QStringList{u"--civ-controller"_s, u"G0"_s} << u"--civ-controller"_s;
+    QTest::newRow("civ address not hex")
+        << QStringList{u"--civ-controller"_s, u"G0"_s} << u"--civ-controller"_s;
     QTest::newRow("civ addresses equal") << QStringList{u"--civ-rig"_s, u"E0"_s} << u"--civ-controller"_s;
     QTest::newRow("garbage above 1") << QStringList{u"--garbage"_s, u"1.5"_s} << u"--garbage"_s;
     QTest::newRow("drop negative") << QStringList{u"--drop"_s, u"-0.1"_s} << u"--drop"_s;
     QTest::newRow("fragment negative") << QStringList{u"--fragment"_s, u"-1"_s} << u"--fragment"_s;
-    QTest::newRow("unplug away too long") << QStringList{u"--unplug-every"_s, u"2"_s, u"--unplug-for"_s, u"2"_s}
-                                          << u"--unplug-for"_s;
+    QTest::newRow("unplug away too long")
+        << QStringList{u"--unplug-every"_s, u"2"_s, u"--unplug-for"_s, u"2"_s} << u"--unplug-for"_s;
     QTest::newRow("seed text") << QStringList{u"--seed"_s, u"abc"_s} << u"--seed"_s;
     QTest::newRow("unknown option") << QStringList{u"--baud"_s, u"9600"_s} << u"baud"_s;
     QTest::newRow("stray argument") << QStringList{u"extra"_s} << u"extra"_s;
@@ -279,9 +279,9 @@ void TestRigSimTool::refusesBadArguments()
 void TestRigSimTool::helpNamesEveryOption_data()
 {
     QTest::addColumn<QString>("option");
-    for (const char *o : {"--family", "--freq", "--mode", "--civ-rig", "--civ-controller", "--echo", "--civ-ack",
-                          "--link", "--log", "--status", "--fragment", "--fragment-delay-ms", "--garbage", "--drop",
-                          "--unplug-every", "--unplug-for", "--seed", "--resync-ms"})
+    for (const char *o : {"--family", "--freq", "--mode", "--civ-rig", "--civ-controller", "--echo",
+                          "--civ-ack", "--link", "--log", "--status", "--fragment", "--fragment-delay-ms",
+                          "--garbage", "--drop", "--unplug-every", "--unplug-for", "--seed", "--resync-ms"})
         QTest::newRow(o) << QString::fromLatin1(o);
 }
 

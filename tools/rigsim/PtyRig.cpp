@@ -26,13 +26,10 @@ QString systemError(const QString &what)
     return what + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
 }
 
-}  // namespace
+} // namespace
 
 PtyRig::PtyRig(const EmulatorSettings &settings, const PtyRigOptions &options, QObject *parent)
-    : QObject(parent)
-    , m_emulator(settings)
-    , m_options(options)
-    , m_random(options.faults.seed)
+    : QObject(parent), m_emulator(settings), m_options(options), m_random(options.faults.seed)
 {
     m_fragmentTimer.setSingleShot(true);
     connect(&m_fragmentTimer, &QTimer::timeout, this, &PtyRig::pump);
@@ -190,8 +187,8 @@ bool PtyRig::pointLink(QString *error)
     const QByteArray link = QFile::encodeName(m_options.linkPath);
     const QByteArray temporary = link + ".new";
     ::unlink(temporary.constData());
-    if (::symlink(QFile::encodeName(m_slavePath).constData(), temporary.constData()) != 0
-        || ::rename(temporary.constData(), link.constData()) != 0) {
+    if (::symlink(QFile::encodeName(m_slavePath).constData(), temporary.constData()) != 0 ||
+        ::rename(temporary.constData(), link.constData()) != 0) {
         if (error)
             *error = systemError(u"link "_s + m_options.linkPath);
         ::unlink(temporary.constData());
@@ -250,8 +247,8 @@ void PtyRig::queueReplies(const QList<Reply> &replies)
         if (m_queuedBytes + bytes.size() > kMaxQueuedBytes)
             continue;
         m_queuedBytes += bytes.size();
-        const qsizetype piece = reply.kind == Reply::Kind::Answer && f.fragmentBytes > 0 ? f.fragmentBytes
-                                                                                       : bytes.size();
+        const qsizetype piece =
+            reply.kind == Reply::Kind::Answer && f.fragmentBytes > 0 ? f.fragmentBytes : bytes.size();
         for (qsizetype at = 0; at < bytes.size(); at += piece)
             m_chunks.push_back({bytes.mid(at, piece), at > 0});
     }
@@ -320,4 +317,4 @@ void PtyRig::writeStatus()
     file.commit();
 }
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

@@ -24,20 +24,20 @@ namespace veltrane::rigsim {
 
 struct LineFaults
 {
-    int fragmentBytes = 0;          // answers written in pieces of this many bytes; 0 = whole
-    int fragmentDelayMs = 0;        // pause between two pieces of one answer
-    double garbageProbability = 0;  // chance of 1 to 8 random bytes before an answer
-    double dropProbability = 0;     // chance that an answer is not sent at all
-    int unplugEveryMs = 0;          // 0 = never unplugged
-    int unplugForMs = 0;            // how long the device stays away
-    quint64 seed = 1;               // the same seed gives the same trouble
+    int fragmentBytes = 0;         // answers written in pieces of this many bytes; 0 = whole
+    int fragmentDelayMs = 0;       // pause between two pieces of one answer
+    double garbageProbability = 0; // chance of 1 to 8 random bytes before an answer
+    double dropProbability = 0;    // chance that an answer is not sent at all
+    int unplugEveryMs = 0;         // 0 = never unplugged
+    int unplugForMs = 0;           // how long the device stays away
+    quint64 seed = 1;              // the same seed gives the same trouble
 };
 
 struct PtyRigOptions
 {
-    QString linkPath;    // symlink kept pointing at the slave device; empty = none
-    QString logFile;     // one line per frame received, flushed at once; empty = none
-    QString statusFile;  // "freq=14076000 mode=USB", rewritten whole after each change
+    QString linkPath;   // symlink kept pointing at the slave device; empty = none
+    QString logFile;    // one line per frame received, flushed at once; empty = none
+    QString statusFile; // "freq=14076000 mode=USB", rewritten whole after each change
     LineFaults faults;
 };
 
@@ -110,4 +110,4 @@ private:
     bool m_started = false;
 };
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

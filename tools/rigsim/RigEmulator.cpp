@@ -12,7 +12,7 @@ namespace {
 struct ModeCode
 {
     Mode mode;
-    quint8 code;  // text families: the ASCII character of the code
+    quint8 code; // text families: the ASCII character of the code
 };
 
 struct ModeLabel
@@ -22,40 +22,44 @@ struct ModeLabel
 };
 
 constexpr std::array kModeLabels{
-    ModeLabel{Mode::Lsb, u"LSB"},       ModeLabel{Mode::Usb, u"USB"}, ModeLabel{Mode::Cw, u"CW"},
-    ModeLabel{Mode::CwReverse, u"CW-R"}, ModeLabel{Mode::Am, u"AM"},   ModeLabel{Mode::Fm, u"FM"},
-    ModeLabel{Mode::Rtty, u"RTTY"},     ModeLabel{Mode::Data, u"DATA"},
+    ModeLabel{Mode::Lsb, u"LSB"},        ModeLabel{Mode::Usb, u"USB"},   ModeLabel{Mode::Cw, u"CW"},
+    ModeLabel{Mode::CwReverse, u"CW-R"}, ModeLabel{Mode::Am, u"AM"},     ModeLabel{Mode::Fm, u"FM"},
+    ModeLabel{Mode::Rtty, u"RTTY"},      ModeLabel{Mode::Data, u"DATA"},
 };
 
 // Mode codes per family. Where two codes give one mode, the first is the one the rig reports.
 constexpr std::array kYaesuTextModes{
-    ModeCode{Mode::Lsb, '1'}, ModeCode{Mode::Usb, '2'},  ModeCode{Mode::Cw, '3'},
-    ModeCode{Mode::Fm, '4'},  ModeCode{Mode::Am, '5'},   ModeCode{Mode::Rtty, '6'},
+    ModeCode{Mode::Lsb, '1'},       ModeCode{Mode::Usb, '2'},  ModeCode{Mode::Cw, '3'},
+    ModeCode{Mode::Fm, '4'},        ModeCode{Mode::Am, '5'},   ModeCode{Mode::Rtty, '6'},
     ModeCode{Mode::CwReverse, '7'}, ModeCode{Mode::Data, '8'},
 };
 constexpr std::array kKenwoodTextModes{
-    ModeCode{Mode::Lsb, '1'}, ModeCode{Mode::Usb, '2'}, ModeCode{Mode::Cw, '3'},
-    ModeCode{Mode::Fm, '4'},  ModeCode{Mode::Am, '5'},  ModeCode{Mode::Rtty, '6'},
+    ModeCode{Mode::Lsb, '1'},       ModeCode{Mode::Usb, '2'}, ModeCode{Mode::Cw, '3'},
+    ModeCode{Mode::Fm, '4'},        ModeCode{Mode::Am, '5'},  ModeCode{Mode::Rtty, '6'},
     ModeCode{Mode::CwReverse, '7'},
 };
 constexpr std::array kCiVModes{
-    ModeCode{Mode::Lsb, 0x00}, ModeCode{Mode::Usb, 0x01},  ModeCode{Mode::Am, 0x02},
-    ModeCode{Mode::Cw, 0x03},  ModeCode{Mode::Rtty, 0x04}, ModeCode{Mode::Fm, 0x05},
+    ModeCode{Mode::Lsb, 0x00},       ModeCode{Mode::Usb, 0x01},  ModeCode{Mode::Am, 0x02},
+    ModeCode{Mode::Cw, 0x03},        ModeCode{Mode::Rtty, 0x04}, ModeCode{Mode::Fm, 0x05},
     ModeCode{Mode::CwReverse, 0x07},
 };
 constexpr std::array kFt897Modes{
-    ModeCode{Mode::Lsb, 0x00}, ModeCode{Mode::Usb, 0x01},  ModeCode{Mode::Cw, 0x02},
-    ModeCode{Mode::CwReverse, 0x03}, ModeCode{Mode::Am, 0x04}, ModeCode{Mode::Fm, 0x08},
-    ModeCode{Mode::Data, 0x0A}, ModeCode{Mode::Data, 0x0C},
+    ModeCode{Mode::Lsb, 0x00},       ModeCode{Mode::Usb, 0x01},  ModeCode{Mode::Cw, 0x02},
+    ModeCode{Mode::CwReverse, 0x03}, ModeCode{Mode::Am, 0x04},   ModeCode{Mode::Fm, 0x08},
+    ModeCode{Mode::Data, 0x0A},      ModeCode{Mode::Data, 0x0C},
 };
 
 std::span<const ModeCode> modesOf(Family family)
 {
     switch (family) {
-    case Family::YaesuText: return kYaesuTextModes;
-    case Family::KenwoodText: return kKenwoodTextModes;
-    case Family::CiV: return kCiVModes;
-    case Family::Ft897: return kFt897Modes;
+    case Family::YaesuText:
+        return kYaesuTextModes;
+    case Family::KenwoodText:
+        return kKenwoodTextModes;
+    case Family::CiV:
+        return kCiVModes;
+    case Family::Ft897:
+        return kFt897Modes;
     }
     return {};
 }
@@ -183,7 +187,7 @@ QString printable(const QByteArray &bytes)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 QString modeName(Mode mode)
 {
@@ -212,10 +216,14 @@ bool familyHasMode(Family family, Mode mode)
 qint64 familyMaxFrequency(Family family)
 {
     switch (family) {
-    case Family::YaesuText: return 99'999'999;
-    case Family::KenwoodText: return 99'999'999'999;
-    case Family::CiV: return 9'999'999'999;
-    case Family::Ft897: return 999'999'990;
+    case Family::YaesuText:
+        return 99'999'999;
+    case Family::KenwoodText:
+        return 99'999'999'999;
+    case Family::CiV:
+        return 9'999'999'999;
+    case Family::Ft897:
+        return 999'999'990;
     }
     return 0;
 }
@@ -240,10 +248,10 @@ QString FrameRecord::logLine() const
 }
 
 RigEmulator::RigEmulator(const EmulatorSettings &settings, Clock clock)
-    : m_settings(settings)
-    , m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTimeUtc(); }))
-    , m_frequencyHz(qBound<qint64>(0, settings.frequencyHz, familyMaxFrequency(settings.family)))
-    , m_mode(familyHasMode(settings.family, settings.mode) ? settings.mode : Mode::Usb)
+    : m_settings(settings),
+      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTimeUtc(); })),
+      m_frequencyHz(qBound<qint64>(0, settings.frequencyHz, familyMaxFrequency(settings.family))),
+      m_mode(familyHasMode(settings.family, settings.mode) ? settings.mode : Mode::Usb)
 {
 }
 
@@ -282,8 +290,8 @@ QList<Reply> RigEmulator::feed(const QByteArray &received)
         return out;
 
     const QDateTime now = m_clock();
-    if (!m_pending.isEmpty() && m_settings.resyncGapMs > 0 && m_lastByteTime.isValid()
-        && m_lastByteTime.msecsTo(now) > m_settings.resyncGapMs) {
+    if (!m_pending.isEmpty() && m_settings.resyncGapMs > 0 && m_lastByteTime.isValid() &&
+        m_lastByteTime.msecsTo(now) > m_settings.resyncGapMs) {
         record(m_pending, u"INCOMPLETE, DROPPED"_s);
         m_pending.clear();
     }
@@ -295,9 +303,15 @@ QList<Reply> RigEmulator::feed(const QByteArray &received)
     m_pending += received;
     switch (m_settings.family) {
     case Family::YaesuText:
-    case Family::KenwoodText: feedText(out); break;
-    case Family::CiV: feedCiV(out); break;
-    case Family::Ft897: feedFt897(out); break;
+    case Family::KenwoodText:
+        feedText(out);
+        break;
+    case Family::CiV:
+        feedCiV(out);
+        break;
+    case Family::Ft897:
+        feedFt897(out);
+        break;
     }
     return out;
 }
@@ -436,13 +450,13 @@ QByteArray RigEmulator::answerCiV(const QByteArray &frame, QString &meaning)
         return {};
     }
 
-    const QByteArray head = QByteArray(2, kCiVPreamble) + char(m_settings.civControllerAddress)
-                            + char(m_settings.civRigAddress);
+    const QByteArray head =
+        QByteArray(2, kCiVPreamble) + char(m_settings.civControllerAddress) + char(m_settings.civRigAddress);
     const auto reply = [&](quint8 code) {
         return m_settings.civAcknowledge ? head + char(code) + kCiVEnd : QByteArray();
     };
-    const QString fromNote = from == m_settings.civControllerAddress ? QString()
-                                                                      : u" (from "_s + hexByte(from) + u')';
+    const QString fromNote =
+        from == m_settings.civControllerAddress ? QString() : u" (from "_s + hexByte(from) + u')';
 
     QByteArray answer;
     if (command == 0x03 && data.isEmpty()) {
@@ -523,4 +537,4 @@ QByteArray RigEmulator::answerFt897(const QByteArray &command, QString &meaning)
     }
 }
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

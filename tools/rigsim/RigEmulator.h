@@ -133,4 +133,4 @@ private:
     QList<FrameRecord> m_log;
 };
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

@@ -63,7 +63,7 @@ bool parseCiVAddress(const QString &text, quint8 &out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
 {
@@ -79,9 +79,8 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption mode(u"mode"_s, u"Start mode (default USB)."_s, u"name"_s, u"USB"_s);
     const QCommandLineOption civRig(u"civ-rig"_s, u"CI-V address of the rig, hex (default 74)."_s, u"hex"_s,
                                     u"74"_s);
-    const QCommandLineOption civController(u"civ-controller"_s,
-                                           u"CI-V address answers are sent to, hex (default E0)."_s, u"hex"_s,
-                                           u"E0"_s);
+    const QCommandLineOption civController(
+        u"civ-controller"_s, u"CI-V address answers are sent to, hex (default E0)."_s, u"hex"_s, u"E0"_s);
     const QCommandLineOption echo(u"echo"_s,
                                   u"CI-V: return every byte received before answering, as a one-wire "
                                   u"interface does."_s);
@@ -102,9 +101,8 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
                                       u"n"_s, u"0"_s);
     const QCommandLineOption fragmentDelay(u"fragment-delay-ms"_s, u"Pause between pieces of an answer."_s,
                                            u"ms"_s, u"0"_s);
-    const QCommandLineOption garbageOpt(u"garbage"_s,
-                                        u"Probability 0..1 of 1 to 8 random bytes before an answer."_s, u"p"_s,
-                                        u"0"_s);
+    const QCommandLineOption garbageOpt(
+        u"garbage"_s, u"Probability 0..1 of 1 to 8 random bytes before an answer."_s, u"p"_s, u"0"_s);
     const QCommandLineOption drop(u"drop"_s, u"Probability 0..1 that an answer is not sent."_s, u"p"_s,
                                   u"0"_s);
     const QCommandLineOption unplugEvery(u"unplug-every"_s,
@@ -120,8 +118,8 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption resync(u"resync-ms"_s,
                                     u"Drop a frame left incomplete this long (default 100; 0 = never)."_s,
                                     u"ms"_s, u"100"_s);
-    parser.addOptions({help, family, freq, mode, civRig, civController, echo, civAck, link, log, status, fragment,
-                       fragmentDelay, garbageOpt, drop, unplugEvery, unplugFor, seed, resync});
+    parser.addOptions({help, family, freq, mode, civRig, civController, echo, civAck, link, log, status,
+                       fragment, fragmentDelay, garbageOpt, drop, unplugEvery, unplugFor, seed, resync});
 
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
@@ -137,8 +135,8 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
         return result;
     }
     const auto refuse = [&](const QCommandLineOption &o, const QString &why) {
-        result.error = u"--"_s + o.names().constLast() + u": "_s + why + u" (got \""_s + parser.value(o)
-                       + u"\")"_s;
+        result.error =
+            u"--"_s + o.names().constLast() + u": "_s + why + u" (got \""_s + parser.value(o) + u"\")"_s;
         return result;
     };
 
@@ -148,7 +146,8 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
         return refuse(family, u"must be 0, 1, 2 or 3"_s);
     e.family = Family(n);
     if (!parseInt(parser.value(freq), 0, familyMaxFrequency(e.family), n))
-        return refuse(freq, u"must be whole hertz from 0 to "_s + QString::number(familyMaxFrequency(e.family)));
+        return refuse(freq,
+                      u"must be whole hertz from 0 to "_s + QString::number(familyMaxFrequency(e.family)));
     e.frequencyHz = n;
     const auto m = modeFromName(parser.value(mode));
     if (!m || !familyHasMode(e.family, *m))
@@ -199,4 +198,4 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     return result;
 }
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

@@ -16,7 +16,7 @@ struct RigSimCommandLine
     PtyRigOptions rig;
     bool showHelp = false;
     QString helpText;
-    QString error;  // not empty: the arguments were refused, and this says why
+    QString error; // not empty: the arguments were refused, and this says why
 
     // arguments[0] is the program name. Examples:
     //   {"veltrane-rigsim", "--family", "2", "--civ-rig", "76", "--echo"}
@@ -25,4 +25,4 @@ struct RigSimCommandLine
     static RigSimCommandLine parse(const QStringList &arguments);
 };
 
-}  // namespace veltrane::rigsim
+} // namespace veltrane::rigsim

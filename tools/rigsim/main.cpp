@@ -35,7 +35,7 @@ bool catchStopSignals()
     return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char *argv[])
 {
