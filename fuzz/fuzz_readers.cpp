@@ -1,0 +1,65 @@
+// Feeds arbitrary bytes to the answer readers and the codec's conversions. The first byte picks
+// where the input is cut into reads, so the readers also see answers split anywhere. Checks the
+// readers' promises: a shown frequency lies in its family's range, a kept tail stays bounded.
+
+#include "cat/AnswerReaders.h"
+#include "cat/FrameCodec.h"
+#include "cat/FrequencyDisplay.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace cat = veltrane::cat;
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const int step = 1 + data[0] % 16;
+    const QByteArrayView input(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+
+    const cat::CivFraming civ = cat::civFraming(0x74, 0xE0);
+    cat::TextAnswerReader text;
+    cat::CivAnswerReader civReader;
+    for (qsizetype at = 0; at < input.size(); at += step) {
+        const QByteArrayView read = input.sliced(at, qMin<qsizetype>(step, input.size() - at));
+        if (const auto khz = text.take(read)) {
+            check(*khz > 3500.0 && *khz < 54000.0);
+            check(!cat::formatKhz(*khz).isEmpty());
+        }
+        if (const auto khz = civReader.take(read, civ)) {
+            check(*khz >= 3500.0 && *khz <= 51000.0);
+            (void)cat::recogniseBand(cat::formatKhz(*khz));
+        }
+        check(text.pendingTail().size() <= cat::kMaxTail);
+        check(civReader.pendingTail().size() <= cat::kMaxTail);
+        if (const auto khz = cat::ft897Answer(read))
+            check(*khz >= 0.0 && *khz <= 999999.99);
+    }
+
+    // The conversions on the same bytes taken as text.
+    const QString asText = QString::fromLatin1(input);
+    QByteArray bytes;
+    const bool ok = cat::Bdata(asText, bytes);
+    check(bytes.size() == asText.size() / 2);
+    if (ok)
+        check(cat::BytesToHex(bytes).compare(asText, Qt::CaseInsensitive) == 0);
+    (void)cat::SetFrequency(asText, int(data[0]));
+    check(cat::Frequency_Convert(asText).size() == qMin<qsizetype>(asText.size(), 10));
+    (void)cat::recogniseBand(asText);
+    return 0;
+}
