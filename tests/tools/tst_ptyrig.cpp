@@ -97,6 +97,7 @@ private slots:
     void droppedAnswerLeavesTheEcho();
     void controllerMayCloseAndReopen();
     void unplugAndReturnThroughTheLink();
+    void unplugDropsAHalfReceivedFrame();
     void logAndStatusFiles();
     void linkOverAFileIsRefused();
 
@@ -282,6 +283,31 @@ void TestPtyRig::unplugAndReturnThroughTheLink()
 
     sim.stop();
     QVERIFY(!QFileInfo(options.linkPath).isSymLink());
+}
+
+void TestPtyRig::unplugDropsAHalfReceivedFrame()
+{
+    EmulatorSettings settings = rig(Family::YaesuText);
+    settings.resyncGapMs = 0; // no pause may clear it: only the unplug
+    PtyRig sim(settings, {});
+    QSignalSpy frames(&sim, &PtyRig::frameReceived);
+    QVERIFY(sim.start());
+
+    Controller c;
+    QVERIFY(c.open(sim.devicePath()));
+    c.port.write("FA07");
+    QTRY_COMPARE_WITH_TIMEOUT(sim.emulator().pending(), QByteArray("FA07"), kWaitMs);
+    sim.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(c.lineLost, kWaitMs);
+    QCOMPARE(frames.count(), 1);
+    const auto dropped = frames.at(0).at(0).value<FrameRecord>();
+    QCOMPARE(dropped.bytes, QByteArray("FA07"));
+    QCOMPARE(dropped.meaning, u"INCOMPLETE, DROPPED"_s);
+
+    QVERIFY(sim.plugIn());
+    QVERIFY2(c.open(sim.devicePath()), qPrintable(c.port.errorString()));
+    c.port.write("FA;");
+    QTRY_COMPARE_WITH_TIMEOUT(c.received, QByteArray("FA14076000;"), kWaitMs);
 }
 
 void TestPtyRig::logAndStatusFiles()

@@ -60,6 +60,8 @@ private slots:
     void resyncAfterPause_data();
     void resyncAfterPause();
     void civEchoComesFirstAndIsNotAnAnswer();
+    void droppingAHalfFrame_data();
+    void droppingAHalfFrame();
     void logLineLayout_data();
     void logLineLayout();
     void logKeepsTheNewestEntries();
@@ -338,6 +340,42 @@ void TestRigEmulator::civEchoComesFirstAndIsNotAnAnswer()
         QCOMPARE(int(replies[i].kind), int(expected[i].kind));
         QCOMPARE(replies[i].bytes.toHex(' '), expected[i].bytes.toHex(' '));
     }
+}
+
+void TestRigEmulator::droppingAHalfFrame_data()
+{
+    QTest::addColumn<EmulatorSettings>("settings");
+    QTest::addColumn<QByteArray>("half");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("line");
+
+    QTest::newRow("yaesu") << rig(Family::YaesuText) << QByteArray("FA07") << QByteArray("FA;")
+                           << QByteArray("FA14076000;");
+    QTest::newRow("civ") << civ() << hex("FE FE 74 E0 05 00 60") << hex("FE FE 74 E0 03 FD")
+                         << hex("FE FE E0 74 03 00 60 07 14 00 FD");
+    QTest::newRow("ft897") << rig(Family::Ft897) << hex("01 40 76") << hex("00 00 00 00 03")
+                           << hex("01 40 76 00 01");
+}
+
+void TestRigEmulator::droppingAHalfFrame()
+{
+    QFETCH(EmulatorSettings, settings);
+    QFETCH(QByteArray, half);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, line);
+
+    settings.resyncGapMs = 0; // only the explicit drop may clear it
+    RigEmulator emulator(settings);
+    QVERIFY(emulator.feed(half).isEmpty());
+    QCOMPARE(emulator.pending(), half);
+    emulator.dropPending();
+    QVERIFY(emulator.pending().isEmpty());
+    QCOMPARE(emulator.log().size(), 1);
+    QCOMPARE(emulator.log().constFirst().bytes, half);
+    QCOMPARE(emulator.log().constFirst().meaning, u"INCOMPLETE, DROPPED"_s);
+    emulator.dropPending(); // nothing waits: nothing recorded
+    QCOMPARE(emulator.log().size(), 1);
+    QCOMPARE(RigEmulator::joined(emulator.feed(request)).toHex(' '), line.toHex(' '));
 }
 
 void TestRigEmulator::logLineLayout_data()

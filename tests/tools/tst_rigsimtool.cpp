@@ -112,6 +112,7 @@ private slots:
     void stopsCleanlyOnSignal();
     void keepsLogAndStatusFiles();
     void unplugsAndComesBack();
+    void reportsALinkItCannotMake();
     void refusesBadArguments_data();
     void refusesBadArguments();
     void helpNamesEveryOption_data();
@@ -235,6 +236,19 @@ void TestRigSimTool::unplugsAndComesBack()
     QTRY_COMPARE_WITH_TIMEOUT(p.received, QByteArray("FA14076000;"), kWaitMs);
     p.port.close();
     QCOMPARE(sim.stop(SIGTERM), 0);
+}
+
+void TestRigSimTool::reportsALinkItCannotMake()
+{
+    const QString linkPath = m_dir->filePath(u"no-such-folder/rig"_s);
+    QProcess process;
+    process.start(kProgram, {u"--link"_s, linkPath});
+    QVERIFY(process.waitForFinished(kWaitMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(linkPath), qPrintable(err));
 }
 
 void TestRigSimTool::refusesBadArguments_data()

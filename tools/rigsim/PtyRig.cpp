@@ -111,6 +111,8 @@ void PtyRig::unplug()
         return;
     closePty();
     removeLink();
+    m_emulator.dropPending();
+    publishLog();
     emit unplugged();
 }
 
@@ -212,13 +214,7 @@ void PtyRig::onReadable()
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
             const QList<Reply> replies = m_emulator.feed(QByteArray(buffer, n));
-            for (const FrameRecord &r : m_emulator.takeLog()) {
-                if (m_log.isOpen()) {
-                    m_log.write(r.logLine().toUtf8() + '\n');
-                    m_log.flush();
-                }
-                emit frameReceived(r);
-            }
+            publishLog();
             queueReplies(replies);
             if (m_emulator.frequencyHz() != m_lastFrequency || m_emulator.mode() != m_lastMode) {
                 writeStatus();
@@ -230,6 +226,17 @@ void PtyRig::onReadable()
             continue;
         // EAGAIN: all read. EIO cannot happen while the spare slave descriptor is open.
         return;
+    }
+}
+
+void PtyRig::publishLog()
+{
+    for (const FrameRecord &r : m_emulator.takeLog()) {
+        if (m_log.isOpen()) {
+            m_log.write(r.logLine().toUtf8() + '\n');
+            m_log.flush();
+        }
+        emit frameReceived(r);
     }
 }
 

@@ -85,6 +85,7 @@ private:
     bool pointLink(QString *error);
     void removeLink();
     void onReadable();
+    void publishLog();
     void onWritable();
     void queueReplies(const QList<Reply> &replies);
     void pump();

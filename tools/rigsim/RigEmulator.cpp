@@ -263,6 +263,14 @@ QByteArray RigEmulator::joined(const QList<Reply> &replies)
     return out;
 }
 
+void RigEmulator::dropPending()
+{
+    if (m_pending.isEmpty())
+        return;
+    record(m_pending, u"INCOMPLETE, DROPPED"_s);
+    m_pending.clear();
+}
+
 QList<FrameRecord> RigEmulator::takeLog()
 {
     QList<FrameRecord> out;

@@ -112,6 +112,8 @@ public:
 
     // Bytes waiting for the rest of their frame.
     QByteArray pending() const { return m_pending; }
+    // Forgets a half-received frame (the line went away), recording it as dropped.
+    void dropPending();
 
 private:
     void feedText(QList<Reply> &out);

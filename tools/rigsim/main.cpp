@@ -59,6 +59,11 @@ int main(int argc, char *argv[])
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
 
     PtyRig rig(cli.emulator, cli.rig);
+    // Comings and goings on stderr; stdout carries only the device line.
+    QObject::connect(&rig, &PtyRig::unplugged, [] { std::fputs("veltrane-rigsim: unplugged\n", stderr); });
+    QObject::connect(&rig, &PtyRig::pluggedIn, [](const QString &slave) {
+        std::fprintf(stderr, "veltrane-rigsim: plugged in on %s\n", qPrintable(slave));
+    });
     QString error;
     if (!rig.start(&error)) {
         std::fprintf(stderr, "veltrane-rigsim: %s\n", qPrintable(error));
