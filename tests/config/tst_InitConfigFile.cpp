@@ -49,6 +49,8 @@ const InitConfig kFirstStartConfig{u"ja1abc"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u
 
 }  // namespace
 
+Q_DECLARE_METATYPE(InitConfig)
+
 class tst_InitConfigFile : public QObject
 {
     Q_OBJECT
@@ -256,8 +258,6 @@ private slots:
         QCOMPARE(state.myCall, u"X"_s);
     }
 };
-
-Q_DECLARE_METATYPE(InitConfig)
 
 QTEST_GUILESS_MAIN(tst_InitConfigFile)
 #include "tst_InitConfigFile.moc"
