@@ -100,6 +100,7 @@ private slots:
     void unplugDropsAHalfReceivedFrame();
     void logAndStatusFiles();
     void linkOverAFileIsRefused();
+    void onlyItsOwnLinkIsRemoved();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -362,6 +363,28 @@ void TestPtyRig::linkOverAFileIsRefused()
     QFile f(options.linkPath);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("keep me"));
+}
+
+void TestPtyRig::onlyItsOwnLinkIsRemoved()
+{
+    PtyRigOptions options;
+    options.linkPath = m_dir->filePath(u"rig"_s);
+    const QString elsewhere = m_dir->filePath(u"elsewhere"_s);
+    QVERIFY(QFile::link(elsewhere, options.linkPath));
+
+    // Never started: a link that was there already stays as it was.
+    {
+        PtyRig idle(rig(Family::YaesuText), options);
+    }
+    QCOMPARE(QFileInfo(options.linkPath).symLinkTarget(), elsewhere);
+
+    // Started: the old link is replaced, then removed with the rig's own.
+    {
+        PtyRig sim(rig(Family::YaesuText), options);
+        QVERIFY(sim.start());
+        QCOMPARE(QFileInfo(options.linkPath).symLinkTarget(), sim.slavePath());
+    }
+    QVERIFY(!QFileInfo(options.linkPath).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestPtyRig)

@@ -196,13 +196,15 @@ bool PtyRig::pointLink(QString *error)
         ::unlink(temporary.constData());
         return false;
     }
+    m_linkMade = true;
     return true;
 }
 
 void PtyRig::removeLink()
 {
-    if (m_options.linkPath.isEmpty())
+    if (!m_linkMade)
         return;
+    m_linkMade = false;
     if (QFileInfo(m_options.linkPath).isSymLink())
         ::unlink(QFile::encodeName(m_options.linkPath).constData());
 }

@@ -109,6 +109,7 @@ private:
     qint64 m_lastFrequency = -1;
     Mode m_lastMode = Mode::Usb;
     bool m_started = false;
+    bool m_linkMade = false; // only a link this object made is ever removed
 };
 
 } // namespace veltrane::rigsim
