@@ -133,6 +133,10 @@ void TestRigEmulator::frames_data()
     QTest::newRow("yaesu unfinished")
         << y << QByteArrayList{"FA"} << QByteArray() << qint64(14076000) << usb << QStringList{};
 
+    QTest::newRow("yaesu overlong noise dropped")
+        << y << QByteArrayList{QByteArray(70, 'x'), "FA;"} << QByteArray("FA14076000;") << qint64(14076000)
+        << usb << QStringList{u"OVERLONG, DROPPED"_s, u"READ FREQ"_s};
+
     // Kenwood text
     QTest::newRow("kenwood read") << k << QByteArrayList{"FA;"} << QByteArray("FA00014076000;")
                                   << qint64(14076000) << usb << QStringList{u"READ FREQ"_s};
@@ -229,6 +233,11 @@ void TestRigEmulator::frames_data()
         << qint64(14076000) << usb << QStringList{u"UNKNOWN COMMAND 19"_s};
     QTest::newRow("civ short frame") << civ() << QByteArrayList{hex("FE FE 74 FD")} << QByteArray()
                                      << qint64(14076000) << usb << QStringList{u"SHORT FRAME"_s};
+
+    QTest::newRow("civ overlong frame dropped")
+        << civ() << QByteArrayList{hex("FE FE 74 E0") + QByteArray(70, 'A'), hex("FE FE 74 E0 03 FD")}
+        << hex("FE FE E0 74 03 00 60 07 14 00 FD") << qint64(14076000) << usb
+        << QStringList{u"OVERLONG, DROPPED"_s, u"READ FREQ"_s};
 
     // FT-897
     QTest::newRow("ft897 read") << f << QByteArrayList{hex("00 00 00 00 03")} << hex("01 40 76 00 01")
