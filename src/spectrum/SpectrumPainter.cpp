@@ -1,6 +1,7 @@
 #include "spectrum/SpectrumPainter.h"
 
-#include <QPainter>
+#include "spectrum/LineRaster.h"
+
 
 #include <algorithm>
 #include <cmath>
@@ -46,6 +47,25 @@ constexpr std::array<QRgb, 256> makeWaterfallTable()
 
 constexpr std::array<QRgb, 256> WaterfallTable = makeWaterfallTable();
 
+// Rounds 0..255 to the nearest integer, halves to even, as the default floating-point rounding
+// mode does: adding and removing 1.5 x 2^52 leaves no fraction bits. Cheaper than a libm call.
+inline int roundHalfEven(double v)
+{
+    constexpr double Shifter = 6755399441055744.0;  // 1.5 x 2^52
+    return int((v + Shifter) - Shifter);
+}
+
+inline int cellLevel(double value, double averageAbove)
+{
+    if (!(value > 0.0))
+        return 0;
+    const double divisor = 100.0 - averageAbove;
+    if (!(divisor > 0.0))
+        return 255;  // an average of 100 or more: the strongest colour, never a division by 0
+    const double level = std::min(5.0 * 255.0 * value / divisor, 255.0);
+    return roundHalfEven(level);
+}
+
 }  // namespace
 
 QSize SpectrumGeometry::pixelSize() const
@@ -60,19 +80,14 @@ int binForHz(int hz)
 
 int waterfallLevel(double value, double averageAbove)
 {
-    if (!(value > 0.0))
-        return 0;
-    const double divisor = 100.0 - averageAbove;
-    if (!(divisor > 0.0))
-        return 255;  // an average of 100 or more: the strongest colour, never a division by 0
-    const double level = std::min(5.0 * 255.0 * value / divisor, 255.0);
-    return int(std::nearbyint(level));  // default rounding: halves to even
+    return cellLevel(value, averageAbove);
 }
 
 SpectrumPainter::SpectrumPainter(SpectrumGeometry geometry)
     : m_geometry(geometry),
       m_image(geometry.pixelSize(), QImage::Format_RGB32),
-      m_history(std::make_unique<History>())
+      m_history(std::make_unique<History>()),
+      m_levels(size_t(ShownRows) * SpectrumBins, 0)
 {
     for (auto &row : *m_history)
         row.fill(0.0);
@@ -140,19 +155,16 @@ void SpectrumPainter::drawTrace(const qint32 *fftData, int lowBin, int highBin)
     const double width = m_geometry.widthTwips;
     const double height = m_geometry.heightTwips;
     const double yScale = height / 100.0;
-    std::vector<QLineF> lines;
-    lines.reserve(size_t(span - 1));
     for (int e = 1; e < span; ++e) {
         const double x1 = double(e) * width / span;
         const double x2 = double(e + 1) * width / span;
         const double y1 = height - yScale * fftData[lowBin + e - 1];
         const double y2 = height - yScale * fftData[lowBin + e];
-        lines.emplace_back(m_geometry.toPixels(x1), m_geometry.toPixels(y1), m_geometry.toPixels(x2),
-                           m_geometry.toPixels(y2));
+        rasterLine(m_image,
+                   QLineF(m_geometry.toPixels(x1), m_geometry.toPixels(y1), m_geometry.toPixels(x2),
+                          m_geometry.toPixels(y2)),
+                   TraceColour);
     }
-    QPainter painter(&m_image);
-    painter.setPen(QPen(QColor::fromRgb(TraceColour), 1));
-    painter.drawLines(lines.data(), int(lines.size()));
 }
 
 void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highBin, int &paintPhase)
@@ -224,28 +236,53 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
             owner[size_t(r)] = k;
     }
 
-    // Brightness of every cell: row k shows history row k+1 against the average one row up.
-    std::array<std::array<quint8, SpectrumBins>, ShownRows> levels;
-    for (int k = 0; k < ShownRows; ++k) {
+    // Brightness of every cell: row k shows history row k+1 against the average of row k.
+    // Both move down one row per update, so rows 2..29 are last update's rows 1..28 and only
+    // the top two need computing (unless the shown range changed).
+    int fresh = ShownRows;
+    if (m_levelsLow == lowBin && m_levelsHigh == highBin) {
+        std::memmove(&m_levels[2 * SpectrumBins], &m_levels[1 * SpectrumBins], size_t(ShownRows - 2) * SpectrumBins);
+        fresh = 2;
+    }
+    for (int k = 0; k < fresh; ++k) {
         const HistoryRow &row = history[size_t(k + 1)];
         const double averageAbove = history[size_t(k)][0];
+        quint8 *levels = &m_levels[size_t(k) * SpectrumBins];
         for (int e = 1; e < span; ++e)
-            levels[size_t(k)][size_t(e)] = quint8(waterfallLevel(row[size_t(lowBin + e)], averageAbove));
+            levels[e] = quint8(cellLevel(row[size_t(lowBin + e)], averageAbove));
+    }
+    m_levelsLow = lowBin;
+    m_levelsHigh = highBin;
+
+    // The bins whose line falls on the image, with their columns.
+    std::array<int, SpectrumBins> shownBins;
+    std::array<int, SpectrumBins> shownColumns;
+    int shown = 0;
+    for (int e = 1; e < span; ++e) {
+        if (columns[size_t(e)] >= 0) {
+            shownBins[size_t(shown)] = e;
+            shownColumns[size_t(shown)] = columns[size_t(e)];
+            ++shown;
+        }
     }
 
     uchar *bits = m_image.bits();
     const qsizetype bytesPerLine = m_image.bytesPerLine();
+    std::array<QRgb, SpectrumBins> colours;
+    int coloured = -1;  // display row whose colours are in `colours`
     for (int r = 0; r < imageHeight; ++r) {
         const int k = owner[size_t(r)];
         if (k < 0)
             continue;
-        auto *line = reinterpret_cast<QRgb *>(bits + r * bytesPerLine);
-        const auto &cells = levels[size_t(k)];
-        for (int e = 1; e < span; ++e) {
-            const int column = columns[size_t(e)];
-            if (column >= 0)
-                line[column] = WaterfallTable[cells[size_t(e)]];
+        if (k != coloured) {
+            const quint8 *cells = &m_levels[size_t(k) * SpectrumBins];
+            for (int i = 0; i < shown; ++i)
+                colours[size_t(i)] = WaterfallTable[cells[shownBins[size_t(i)]]];
+            coloured = k;
         }
+        auto *line = reinterpret_cast<QRgb *>(bits + r * bytesPerLine);
+        for (int i = 0; i < shown; ++i)
+            line[shownColumns[size_t(i)]] = colours[size_t(i)];
     }
 }
 

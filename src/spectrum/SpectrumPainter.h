@@ -21,6 +21,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace veltrane::spectrum {
 
@@ -106,6 +107,9 @@ private:
     QImage m_image;
     QImage m_gridCache;  // background plus grid, for the trace
     std::unique_ptr<History> m_history;
+    std::vector<quint8> m_levels;  // brightness of the shown cells, 30 rows x SpectrumBins
+    int m_levelsLow = -1;          // bin range m_levels was worked out for
+    int m_levelsHigh = -1;
 };
 
 // The handler of each new-spectrum event: shown range from state.spectrumLowHz/HighHz, one

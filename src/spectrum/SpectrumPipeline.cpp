@@ -21,9 +21,18 @@ std::mutex &plannerMutex()
     return mutex;
 }
 
-int bucketOf(float power)
+// Separate plain loops over unaliased arrays, so the compiler can vectorise them.
+void applyWindow(float *__restrict input, const float *__restrict frame, const float *__restrict window)
 {
-    return int((std::bit_cast<quint32>(power) >> 19) & 0xfffu);
+    for (int n = 0; n < SpectrumPipeline::FftSize; ++n)
+        input[n] = frame[n] * window[n];
+}
+
+void binPowers(float *__restrict power, const fftwf_complex *__restrict bins)
+{
+    const float *values = &bins[0][0];
+    for (int b = 0; b < SpectrumBins; ++b)
+        power[b] = values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
 }
 
 }  // namespace
@@ -49,16 +58,11 @@ DecibelScale::DecibelScale(float fullScalePower)
                 step = s;
         }
         m_base[size_t(bucket)] = quint8(base);
-        // No step above the top of the scale (NaN compares false, even with an infinite power).
-        m_step[size_t(bucket)] = base >= 100 ? std::numeric_limits<float>::quiet_NaN() : step;
+        // No step above the top of the scale (no size reaches 0xffffffff, not even infinity).
+        m_step[size_t(bucket)] = base >= 100 || std::isinf(step) ? 0xffffffffu : std::bit_cast<quint32>(step);
     }
 }
 
-qint32 DecibelScale::operator()(float power) const
-{
-    const int bucket = bucketOf(power);
-    return qint32(m_base[size_t(bucket)]) + (std::fabs(power) >= m_step[size_t(bucket)] ? 1 : 0);
-}
 
 struct SpectrumPipeline::Fft
 {
@@ -127,15 +131,12 @@ void SpectrumPipeline::feed(std::span<const float> samples)
 
 void SpectrumPipeline::computeSpectrum(const float *frame, Spectrum &out)
 {
-    float *input = m_fft->input;
-    const float *window = m_window.data();
-    for (int n = 0; n < FftSize; ++n)
-        input[n] = frame[n] * window[n];
+    applyWindow(m_fft->input, frame, m_window.data());
     fftwf_execute(m_fft->plan);
-    const fftwf_complex *bins = m_fft->output;
+    binPowers(m_power.data(), m_fft->output);
     const DecibelScale &scale = *m_scale;
     for (int b = 0; b < SpectrumBins; ++b)
-        out[size_t(b)] = scale(bins[b][0] * bins[b][0] + bins[b][1] * bins[b][1]);
+        out[size_t(b)] = scale(m_power[size_t(b)]);
 }
 
 }  // namespace veltrane::spectrum

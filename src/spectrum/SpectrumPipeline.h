@@ -12,6 +12,7 @@
 #include "spectrum/SpectrumSource.h"
 
 #include <array>
+#include <bit>
 #include <functional>
 #include <memory>
 #include <span>
@@ -30,11 +31,19 @@ class DecibelScale
 {
 public:
     explicit DecibelScale(float fullScalePower);
-    qint32 operator()(float power) const;
+
+    // For floats of the same sign the bit patterns order like the values, so the comparison
+    // runs on integers.
+    qint32 operator()(float power) const
+    {
+        const quint32 bits = std::bit_cast<quint32>(power) & 0x7fffffffu;  // the size, not the sign
+        const quint32 bucket = bits >> 19;
+        return qint32(m_base[bucket]) + (bits >= m_step[bucket] ? 1 : 0);
+    }
 
 private:
     static constexpr int Buckets = 1 << 12;  // 8 exponent bits + 4 mantissa bits
-    std::array<float, Buckets> m_step{};     // power at which the bucket's value goes up by one
+    std::array<quint32, Buckets> m_step{};   // bits of the power at which the value goes up by one
     std::array<quint8, Buckets> m_base{};    // value at the bucket's lower edge
 };
 
@@ -69,6 +78,7 @@ private:
 
     Sink m_sink;
     std::vector<float> m_window;
+    std::array<float, SpectrumBins> m_power{};
     std::unique_ptr<DecibelScale> m_scale;
     std::unique_ptr<Fft> m_fft;
     std::vector<float> m_history;  // newest samples, at most FftSize - 1 + Hop
