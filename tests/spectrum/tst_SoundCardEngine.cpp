@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace veltrane::spectrum;
@@ -32,6 +33,14 @@ class TestSoundCardEngine : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // No sound server for this test, whatever else runs beside it: the client library is
+        // pointed at a socket that does not exist (and so never starts a server of its own).
+        QVERIFY(m_scratch.isValid());
+        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + m_scratch.filePath(QStringLiteral("no-server"))).toLocal8Bit());
+    }
+
     void noDeviceMeansNoData_data()
     {
         QTest::addColumn<int>("device");
@@ -91,6 +100,9 @@ private slots:
         std::array<qint32, SpectrumBins> data{};
         QCOMPARE(engine.fnGetFFTData(data.data(), 0, SpectrumBins), SpectrumBins);
     }
+
+private:
+    QTemporaryDir m_scratch;
 };
 
 QTEST_GUILESS_MAIN(TestSoundCardEngine)

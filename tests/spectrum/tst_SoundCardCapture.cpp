@@ -1,0 +1,167 @@
+// End to end through a real sound server: a private PulseAudio in user mode whose only input
+// is a pipe source fed with a 1270 Hz tone. The engine opens the input, posts an event for
+// each spectrum, serves the tone's peak, and goes quiet when stopped. Skipped when PulseAudio
+// is not installed. The server is started and stopped by this test, by its own process.
+
+#include "spectrum/SoundCardEngine.h"
+
+#include <QAudioDevice>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace veltrane::spectrum;
+
+namespace {
+
+class CountingWindow : public QObject
+{
+public:
+    int spectrumEvents = 0;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::Type(SpectrumDataEventType))
+            ++spectrumEvents;
+        return QObject::event(e);
+    }
+};
+
+}  // namespace
+
+class TestSoundCardCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        const QString server = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        m_pactl = QStandardPaths::findExecutable(QStringLiteral("pactl"));
+        if (server.isEmpty() || m_pactl.isEmpty())
+            QSKIP("pulseaudio or pactl is not installed");
+
+        // A runtime folder of this test's own, so no other server or test shares the socket.
+        QVERIFY(m_scratch.isValid());
+        const QString runtime = m_scratch.filePath(QStringLiteral("runtime"));
+        QVERIFY(QDir().mkpath(runtime));
+        QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        qputenv("PULSE_RUNTIME_PATH", (runtime + QStringLiteral("/pulse")).toLocal8Bit());
+        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + runtime + QStringLiteral("/pulse/native")).toLocal8Bit());
+
+        m_fifo = m_scratch.filePath(QStringLiteral("mic.fifo"));  // the pipe source makes it
+
+        m_server.setProgram(server);
+        m_server.setArguments({QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                               QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
+                               QStringLiteral("--load=module-pipe-source source_name=pipemic file=") + m_fifo
+                                   + QStringLiteral(" format=s16le rate=8000 channels=1")});
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.start();
+        QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
+
+        // Ready when the control tool can talk to it.
+        const bool ready = QTest::qWaitFor([&] {
+            if (m_server.state() != QProcess::Running)
+                return true;
+            QProcess info;
+            info.start(m_pactl, {QStringLiteral("info")});
+            return info.waitForFinished(2000) && info.exitCode() == 0;
+        }, 10000);
+        QVERIFY2(ready && m_server.state() == QProcess::Running, "the sound server did not come up");
+        QVERIFY2(QFile::exists(m_fifo), "the pipe source did not load");
+
+        m_pipe = ::open(m_fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+        QVERIFY2(m_pipe >= 0, "the pipe source did not open its pipe");
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_pipe >= 0)
+            ::close(m_pipe);
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.terminate();  // SIGTERM to this server's own process id
+            if (!m_server.waitForFinished(5000)) {
+                m_server.kill();
+                m_server.waitForFinished(2000);
+            }
+        }
+    }
+
+    void capturesTheTone_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::newRow("default input") << -1;
+        QTest::newRow("first listed input") << 0;
+    }
+    void capturesTheTone()
+    {
+        QFETCH(int, device);
+        QVERIFY(!QMediaDevices::audioInputs().isEmpty());
+
+        CountingWindow window;
+        SoundCardEngine engine;
+        QTimer feeder;
+        feeder.setInterval(50);
+        connect(&feeder, &QTimer::timeout, this, [&] { feed(400); });
+        feed(4000);  // half a second ahead, then 50 ms every 50 ms
+        feeder.start();
+
+        QCOMPARE(engine.fnStartSoundCard(&window, device, 1), 1);
+        QVERIFY(engine.isCapturing());
+        QTRY_VERIFY_WITH_TIMEOUT(window.spectrumEvents >= 3, 15000);
+
+        std::array<qint32, SpectrumBins> data{};
+        engine.fnGetFFTData(data.data(), 69, 581);
+        const auto peak = std::max_element(data.begin() + 69, data.begin() + 581);
+        QCOMPARE(int(peak - data.begin()), 325);
+        QVERIFY2(*peak >= 85, qPrintable(QString::number(*peak)));  // a tone at half scale: about 94
+        QVERIFY(data[200] < *peak - 40);
+
+        engine.fnStopSoundCard();
+        QVERIFY(!engine.isCapturing());
+        const int seen = window.spectrumEvents;
+        QCoreApplication::processEvents();
+        QCOMPARE(window.spectrumEvents, seen);  // nothing after the stop
+        feeder.stop();
+    }
+
+private:
+    // Writes `count` samples of a half-scale 1270 Hz tone into the pipe (s16le, 8000 samples/s).
+    void feed(int count)
+    {
+        QByteArray bytes(count * 2, Qt::Uninitialized);
+        for (int i = 0; i < count; ++i) {
+            const auto v = qint16(std::lround(16384.0 * std::sin(2.0 * std::numbers::pi * 1270.0 * double(m_sample++) / 8000.0)));
+            bytes[2 * i] = char(v & 0xff);
+            bytes[2 * i + 1] = char((v >> 8) & 0xff);
+        }
+        const ssize_t written = ::write(m_pipe, bytes.constData(), size_t(bytes.size()));
+        Q_UNUSED(written);  // a full pipe only means the server is behind; the tone goes on
+    }
+
+    QTemporaryDir m_scratch;
+    QString m_pactl;
+    QString m_fifo;
+    QProcess m_server;
+    int m_pipe = -1;
+    qint64 m_sample = 0;
+};
+
+QTEST_GUILESS_MAIN(TestSoundCardCapture)
+#include "tst_SoundCardCapture.moc"
