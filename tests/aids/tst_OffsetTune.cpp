@@ -64,6 +64,8 @@ void tst_OffsetTune::offsetTarget_data()
     QTest::newRow("offset with a tail") << u"14076.000"_s << u"12a"_s << kNothing;
     QTest::newRow("offset with an exponent") << u"14076.000"_s << u"1e3"_s << kNothing;
     QTest::newRow("sum below zero") << u"0.1"_s << u"-523"_s << kNothing;
+    QTest::newRow("sum just below zero") << u"0.5"_s << u"-500.5"_s << kNothing;
+    QTest::newRow("sum exactly zero") << u"0.5"_s << u"-500"_s << qint64(0);
     QTest::newRow("sum beyond any count") << u"99999999999999999999"_s << u"0"_s << kNothing;
 }
 
