@@ -131,12 +131,21 @@ void tst_RigLoop::displayFollowsRigAndBandsMoveIt()
                  {"21MHz", 21'076'000, "21076.000"}, {"24MHz", 24'920'000, "24920.000"},
                  {"28MHz", 28'076'000, "28076.000"}, {"50MHz", 50'330'000, "50330.000"},
                  {"7MHz", 7'026'000, "7026.000"}};
+    // What the rig received for each pick, printed for the record (ctest -V shows it).
+    QStringList received;
+    connect(loop->rig.get(), &rigsim::PtyRig::frameReceived, this, [&received](const rigsim::FrameRecord &r) {
+        if (!r.meaning.startsWith(QStringLiteral("READ")))
+            received.append(r.logLine());
+    });
     for (const auto &b : bands) {
+        received.append(QStringLiteral("-- picked ") + QString::fromLatin1(b.band));
         pickBand(w, QString::fromLatin1(b.band));
         QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), b.hz, 3000);
         QCOMPARE(loop->rig->emulator().mode(), rigsim::Mode::Usb);
         QTRY_COMPARE_WITH_TIMEOUT(display(w), QString::fromLatin1(b.shown), 3000);
     }
+    for (const QString &line : received)
+        qInfo().noquote() << line;
 }
 
 void tst_RigLoop::referenceAndOffsetSet_data()
@@ -152,6 +161,11 @@ void tst_RigLoop::referenceAndOffsetSet()
     auto &w = *loop->window;
     QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 5000);
 
+    QStringList received;
+    connect(loop->rig.get(), &rigsim::PtyRig::frameReceived, this, [&received](const rigsim::FrameRecord &r) {
+        if (!r.meaning.startsWith(QStringLiteral("READ")))
+            received.append(r.logLine());
+    });
     // The decoder line: offset -523 Hz from the dial.
     QGuiApplication::clipboard()->setText(QStringLiteral("0123456789ABCDEF     -523 CQ CALL1 PM95"));
     QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
@@ -164,6 +178,8 @@ void tst_RigLoop::referenceAndOffsetSet()
     QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), qint64(7'026'000), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 4000);
+    for (const QString &line : received)
+        qInfo().noquote() << line;
 }
 
 void tst_RigLoop::unplugAndReturn_data()
