@@ -2,7 +2,6 @@
 
 #include "spectrum/LineRaster.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -210,21 +209,15 @@ void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highB
 void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
 {
     const int span = highBin - lowBin;
-    if (span < 2)
+    if (span < 2) {
+        m_levelsLow = m_levelsHigh = -1;  // the history moved on without the cached colours
         return;
+    }
     const History &history = *m_history;
     const double width = m_geometry.widthTwips;
     const double rowHeight = m_geometry.heightTwips / ShownRows;
     const int imageWidth = m_image.width();
     const int imageHeight = m_image.height();
-
-    // Pixel column of each bin's line (-1 when outside the image); a later bin on the same
-    // column wins, as it would when drawn later.
-    std::array<int, SpectrumBins> columns{};
-    for (int e = 1; e < span; ++e) {
-        const int column = verticalSpan(m_geometry.toPixels(double(e) * width / span), 0.0, 0.0).column;
-        columns[size_t(e)] = column >= 0 && column < imageWidth ? column : -1;
-    }
 
     // For each pixel row the last display row whose line covers it (lines are drawn top down,
     // so where two rows' lines meet, the lower one wins); -1 for pixel rows no line reaches.
@@ -254,14 +247,16 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     m_levelsLow = lowBin;
     m_levelsHigh = highBin;
 
-    // The bins whose line falls on the image, with their columns.
+    // The bins whose line falls on the image, with their pixel columns, left to right; where two
+    // bins share a column the later one is written last and wins, as it would when drawn later.
     std::array<int, SpectrumBins> shownBins;
     std::array<int, SpectrumBins> shownColumns;
     int shown = 0;
     for (int e = 1; e < span; ++e) {
-        if (columns[size_t(e)] >= 0) {
+        const int column = verticalSpan(m_geometry.toPixels(double(e) * width / span), 0.0, 0.0).column;
+        if (column >= 0 && column < imageWidth) {
             shownBins[size_t(shown)] = e;
-            shownColumns[size_t(shown)] = columns[size_t(e)];
+            shownColumns[size_t(shown)] = column;
             ++shown;
         }
     }

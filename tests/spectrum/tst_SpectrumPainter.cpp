@@ -468,6 +468,31 @@ private slots:
         QVERIFY(painter.history()[5][0] != 0.0);  // the comparison covered a filled waterfall
     }
 
+    void rangeChangesMatchThePlainPainter()
+    {
+        // The shown range can change between updates (another audio range): the colours of all
+        // rows are then worked out afresh, exactly as the plain painter draws them.
+        SpectrumPainter painter;
+        NaiveSpectrumPainter naive;
+        painter.selectMode(1);
+        naive.selectMode(1);
+        std::mt19937 random(99);
+        std::uniform_int_distribution<int> level(0, 100);
+        const QList<QPair<int, int>> ranges{{69, 581}, {69, 581}, {100, 400}, {100, 400}, {69, 581}, {0, 1024}, {300, 302}, {69, 581}};
+        for (int u = 0; u < ranges.size(); ++u) {
+            Fft fft;
+            for (auto &v : fft)
+                v = level(random);
+            int phase = 0;
+            int naivePhase = 0;
+            painter.paint(DisplayMode::Waterfall, fft.data(), ranges[u].first, ranges[u].second, phase);
+            naive.paint(DisplayMode::Waterfall, fft.data(), ranges[u].first, ranges[u].second, naivePhase);
+            QVERIFY2(painter.image() == naive.image(),
+                     qPrintable(QStringLiteral("update %1: ").arg(u) + firstDifference(painter.image(), naive.image())));
+        }
+        QVERIFY(painter.history() == naive.history());
+    }
+
     void paintSpectrumFetchesTheShownRange()
     {
         RecordingSource source;
