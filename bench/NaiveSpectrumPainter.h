@@ -125,7 +125,8 @@ public:
                 }
                 const int level = int(std::nearbyint(red));
                 painter.setPen(QColor(level, level, 120));
-                line(painter, double(e) * w / binSpan, k * rowHeight, double(e) * w / binSpan, (k + 1) * rowHeight);
+                line(painter, double(e) * w / binSpan, k * rowHeight, double(e) * w / binSpan,
+                     (k + 1) * rowHeight);
             }
         }
         paintPhase = 1;
@@ -143,4 +144,4 @@ private:
     std::unique_ptr<History> m_history;
 };
 
-}  // namespace veltrane::bench
+} // namespace veltrane::bench

@@ -88,7 +88,7 @@ struct Kernel
     int perBatch;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -130,21 +130,21 @@ int main(int argc, char **argv)
     // Engine step and the bare transform on the same audio.
     std::vector<float> audio(spectrum::SpectrumPipeline::FftSize);
     for (size_t n = 0; n < audio.size(); ++n)
-        audio[n] = float(0.5 * std::sin(2.0 * std::numbers::pi * 1270.0 * double(n) / 8000.0)
-                         + 0.01 * (level(random) - 50) / 50.0);
+        audio[n] = float(0.5 * std::sin(2.0 * std::numbers::pi * 1270.0 * double(n) / 8000.0) +
+                         0.01 * (level(random) - 50) / 50.0);
     spectrum::SpectrumPipeline pipeline(nullptr);
     spectrum::Spectrum out{};
     auto engineStep = [&] { pipeline.computeSpectrum(audio.data(), out); };
     float *fftIn = fftwf_alloc_real(spectrum::SpectrumPipeline::FftSize);
     fftwf_complex *fftOut = fftwf_alloc_complex(spectrum::SpectrumPipeline::FftSize / 2 + 1);
-    fftwf_plan plan = fftwf_plan_dft_r2c_1d(spectrum::SpectrumPipeline::FftSize, fftIn, fftOut, FFTW_ESTIMATE);
+    fftwf_plan plan =
+        fftwf_plan_dft_r2c_1d(spectrum::SpectrumPipeline::FftSize, fftIn, fftOut, FFTW_ESTIMATE);
     std::copy(audio.begin(), audio.end(), fftIn);
     auto rawFft = [&] { fftwf_execute(plan); };
 
     const std::vector<Kernel> kernels{
-        {"waterfall", waterfall, 200},       {"waterfall_naive", naiveWaterfall, 5},
-        {"trace", trace, 200},               {"trace_naive", naiveTrace, 50},
-        {"engine_step", engineStep, 2000},   {"fftw_raw", rawFft, 2000},
+        {"waterfall", waterfall, 200},   {"waterfall_naive", naiveWaterfall, 5}, {"trace", trace, 200},
+        {"trace_naive", naiveTrace, 50}, {"engine_step", engineStep, 2000},      {"fftw_raw", rawFft, 2000},
     };
 
     if (underValgrind()) {
@@ -156,17 +156,19 @@ int main(int argc, char **argv)
         std::vector<double> us;
         for (const Kernel &k : kernels)
             us.push_back(timeKernel(k.run, k.perBatch));
-        std::printf("%-34s %12s %12s %10s %10s  %s\n", "kernel", "us/call", "reference", "ratio", "target", "ok");
+        std::printf("%-34s %12s %12s %10s %10s  %s\n", "kernel", "us/call", "reference", "ratio", "target",
+                    "ok");
         auto row = [](const char *what, double value, double reference, double target, bool ok) {
-            std::printf("%-34s %12.2f %12.2f %10.4f %10.4f  %s\n", what, value, reference, value / reference, target,
-                        ok ? "yes" : "NO");
+            std::printf("%-34s %12.2f %12.2f %10.4f %10.4f  %s\n", what, value, reference, value / reference,
+                        target, ok ? "yes" : "NO");
         };
         row("waterfall update vs plain painter", us[0], us[1], 1.0 / 50.0, us[0] / us[1] <= 1.0 / 50.0);
-        std::printf("%-34s %12.2f %12s %10s %10s  %s\n", "waterfall update, absolute", us[0], "", "", "< 100 us",
-                    us[0] < 100.0 ? "yes" : "NO");
+        std::printf("%-34s %12.2f %12s %10s %10s  %s\n", "waterfall update, absolute", us[0], "", "",
+                    "< 100 us", us[0] < 100.0 ? "yes" : "NO");
         row("trace + grid vs plain painter", us[2], us[3], 1.0 / 2.5, us[2] / us[3] <= 1.0 / 2.5);
         row("engine step vs bare FFTW", us[4], us[5], 2.0, us[4] / us[5] <= 2.0);
-        std::printf("(fastest of 7 batches; times still vary on shared machines: scripts/bench-callgrind gives exact counts)\n");
+        std::printf("(fastest of 7 batches; times still vary on shared machines: scripts/bench-callgrind "
+                    "gives exact counts)\n");
     }
 
     fftwf_destroy_plan(plan);

@@ -33,12 +33,12 @@ QString clockText(const QDateTime &now, int clockMode, const QLocale &locale)
 {
     if (clockMode == 0) {
         const QDateTime local = now.toLocalTime();
-        return locale.toString(local.date(), QLocale::ShortFormat) + u"  "_s
-               + locale.toString(local.time(), longTimeFormatWithoutZone(locale)) + u"J"_s;
+        return locale.toString(local.date(), QLocale::ShortFormat) + u"  "_s +
+               locale.toString(local.time(), longTimeFormatWithoutZone(locale)) + u"J"_s;
     }
     // Universal time straight from the clock, not the local time shifted by a fixed offset.
     const QDateTime utc = now.toUTC();
     return utc.date().toString(u"yyyy/MM/dd"_s) + u"  "_s + utc.time().toString(u"h:mm:ss"_s) + u"U"_s;
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

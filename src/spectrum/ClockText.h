@@ -20,4 +20,4 @@ QString clockText(const QDateTime &now, int clockMode, const QLocale &locale);
 // "HH:mm:ss t" -> "HH:mm:ss".
 QString longTimeFormatWithoutZone(const QLocale &locale);
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -72,7 +72,7 @@ bool clipToBounds(double &x1, double &y1, double &x2, double &y2, const Bounds &
 struct Target
 {
     QRgb *pixels;
-    qsizetype stride;  // pixels per line
+    qsizetype stride; // pixels per line
     int width;
     int height;
 
@@ -85,11 +85,10 @@ struct Target
 
 // Steps the major axis from `from` to `to` (1/64 units, from < to) and the minor coordinate
 // `minor` (1/64 units at `from`) by `slope` (16.16 per major pixel). `put(major, minor)`.
-template<typename Put>
-void stepLine(int from, int to, int minor, int slope, Put put)
+template <typename Put> void stepLine(int from, int to, int minor, int slope, Put put)
 {
-    int position = minor * 1024;  // 16.16
-    from -= 32;                   // half-pixel caps at both ends
+    int position = minor * 1024; // 16.16
+    from -= 32;                  // half-pixel caps at both ends
     position -= slope >> 1;
     to += 32;
     int major = (from + 32) >> 6;
@@ -104,7 +103,7 @@ void stepLine(int from, int to, int minor, int slope, Put put)
     } while (++major < end);
 }
 
-}  // namespace
+} // namespace
 
 void rasterLine(QImage &image, const QLineF &line, QRgb colour)
 {
@@ -128,14 +127,14 @@ void rasterLine(QImage &image, const QLineF &line, QRgb colour)
     const int dx = std::abs(fx2 - fx1);
     const int dy = std::abs(fy2 - fy1);
 
-    if (dx < dy) {  // steep: one pixel per row
+    if (dx < dy) { // steep: one pixel per row
         if (fy1 > fy2) {
             std::swap(fy1, fy2);
             std::swap(fx1, fx2);
         }
         stepLine(fy1, fy2, fx1, fixedRatio(fx2 - fx1, fy2 - fy1),
                  [&](int y, int x) { target.put(x, y, colour); });
-    } else {  // flat: one pixel per column
+    } else { // flat: one pixel per column
         if (dx == 0)
             return;
         if (fx1 > fx2) {
@@ -147,4 +146,4 @@ void rasterLine(QImage &image, const QLineF &line, QRgb colour)
     }
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -18,4 +18,4 @@ namespace veltrane::spectrum {
 
 void rasterLine(QImage &image, const QLineF &line, QRgb colour);
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <numbers>
+#include <numeric>
 
 namespace veltrane::spectrum {
 
@@ -29,7 +29,7 @@ double besselI0(double x)
     return sum;
 }
 
-}  // namespace
+} // namespace
 
 Resampler::Resampler(int inputRate, int outputRate) : m_inputRate(inputRate), m_outputRate(outputRate)
 {
@@ -47,7 +47,7 @@ Resampler::Resampler(int inputRate, int outputRate) : m_inputRate(inputRate), m_
     const double nyquist = std::min(inputRate, outputRate) / 2.0;
     const double stopEdge = std::min(StopBandEdgeHz, nyquist);
     const double passEdge = std::min(PassBandEdgeHz, stopEdge * 0.825);
-    const double cutoff = (passEdge + stopEdge) / 2.0 / upRate;  // cycles per up-sampled sample
+    const double cutoff = (passEdge + stopEdge) / 2.0 / upRate; // cycles per up-sampled sample
     const double transition = 2.0 * std::numbers::pi * (stopEdge - passEdge) / upRate;
     const double beta = 0.1102 * (StopBandAttenuationDb - 8.7);
     const int minimumLength = int(std::ceil((StopBandAttenuationDb - 7.95) / (2.285 * transition))) + 1;
@@ -60,11 +60,11 @@ Resampler::Resampler(int inputRate, int outputRate) : m_inputRate(inputRate), m_
     double sum = 0.0;
     for (int n = 0; n < length; ++n) {
         const double t = n - centre;
-        const double sinc = t == 0.0 ? 2.0 * cutoff
-                                     : std::sin(2.0 * std::numbers::pi * cutoff * t) / (std::numbers::pi * t);
+        const double sinc =
+            t == 0.0 ? 2.0 * cutoff : std::sin(2.0 * std::numbers::pi * cutoff * t) / (std::numbers::pi * t);
         const double ratio = t / centre;
-        const double window = centre > 0.0 ? besselI0(beta * std::sqrt(std::max(0.0, 1.0 - ratio * ratio))) / i0Beta
-                                           : 1.0;
+        const double window =
+            centre > 0.0 ? besselI0(beta * std::sqrt(std::max(0.0, 1.0 - ratio * ratio))) / i0Beta : 1.0;
         prototype[size_t(n)] = sinc * window;
         sum += prototype[size_t(n)];
     }
@@ -114,4 +114,4 @@ void Resampler::process(std::span<const float> in, std::vector<float> &out)
     }
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

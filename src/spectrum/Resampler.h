@@ -35,9 +35,9 @@ private:
     int m_up = 1;
     int m_down = 1;
     int m_tapsPerPhase = 1;
-    std::vector<float> m_phases;   // m_up phases x m_tapsPerPhase taps, newest input first
-    std::vector<float> m_history;  // last inputs, oldest first
-    long long m_phaseAccumulator = 0;  // position of the next output on the up-sampled grid
+    std::vector<float> m_phases;      // m_up phases x m_tapsPerPhase taps, newest input first
+    std::vector<float> m_history;     // last inputs, oldest first
+    long long m_phaseAccumulator = 0; // position of the next output on the up-sampled grid
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

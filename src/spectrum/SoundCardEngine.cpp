@@ -54,7 +54,7 @@ QAudioDevice inputDevice(int device)
     return {};
 }
 
-}  // namespace
+} // namespace
 
 // Capture on its own thread: the audio source, the format conversion to mono floats, the rate
 // conversion and the pipeline all live there; the UI thread only starts and stops it.
@@ -75,8 +75,8 @@ public:
         m_context = new QObject;
         m_context->moveToThread(&m_thread);
         bool opened = false;
-        QMetaObject::invokeMethod(m_context, [this, &opened] { opened = openInThread(); },
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this, &opened] { opened = openInThread(); }, Qt::BlockingQueuedConnection);
         return opened;
     }
 
@@ -84,7 +84,8 @@ public:
     {
         if (!m_thread.isRunning())
             return;
-        QMetaObject::invokeMethod(m_context, [this] { closeInThread(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this] { closeInThread(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
         delete m_context;
@@ -156,7 +157,7 @@ private:
     std::shared_ptr<SpectrumStore> m_store;
     QObject *m_window;
     QThread m_thread;
-    QObject *m_context = nullptr;  // lives in m_thread: receives the capture's signals
+    QObject *m_context = nullptr; // lives in m_thread: receives the capture's signals
 
     // Used on the capture thread only.
     QAudioFormat m_format;
@@ -169,7 +170,8 @@ private:
     std::vector<float> m_resampled;
 };
 
-SoundCardEngine::SoundCardEngine(QObject *parent) : QObject(parent), m_store(std::make_shared<SpectrumStore>())
+SoundCardEngine::SoundCardEngine(QObject *parent)
+    : QObject(parent), m_store(std::make_shared<SpectrumStore>())
 {
 }
 
@@ -188,7 +190,7 @@ int SoundCardEngine::fnStartSoundCard(QObject *window, int device, int channels)
         return 0;
     auto worker = std::make_unique<Worker>(input, m_store, window);
     if (!worker->start())
-        return 0;  // the worker's destructor ends its thread
+        return 0; // the worker's destructor ends its thread
     m_worker = std::move(worker);
     m_window = window;
     return 1;
@@ -244,4 +246,4 @@ bool SoundCardEngine::isCapturing() const
     return m_worker != nullptr;
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -66,4 +66,4 @@ private:
     int m_fftMode = 3;
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

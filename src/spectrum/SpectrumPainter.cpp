@@ -50,7 +50,7 @@ constexpr std::array<QRgb, 256> WaterfallTable = makeWaterfallTable();
 // mode does: adding and removing 1.5 x 2^52 leaves no fraction bits. Cheaper than a libm call.
 inline int roundHalfEven(double v)
 {
-    constexpr double Shifter = 6755399441055744.0;  // 1.5 x 2^52
+    constexpr double Shifter = 6755399441055744.0; // 1.5 x 2^52
     return int((v + Shifter) - Shifter);
 }
 
@@ -60,12 +60,12 @@ inline int cellLevel(double value, double averageAbove)
         return 0;
     const double divisor = 100.0 - averageAbove;
     if (!(divisor > 0.0))
-        return 255;  // an average of 100 or more: the strongest colour, never a division by 0
+        return 255; // an average of 100 or more: the strongest colour, never a division by 0
     const double level = std::min(5.0 * 255.0 * value / divisor, 255.0);
     return roundHalfEven(level);
 }
 
-}  // namespace
+} // namespace
 
 QSize SpectrumGeometry::pixelSize() const
 {
@@ -83,10 +83,8 @@ int waterfallLevel(double value, double averageAbove)
 }
 
 SpectrumPainter::SpectrumPainter(SpectrumGeometry geometry)
-    : m_geometry(geometry),
-      m_image(geometry.pixelSize(), QImage::Format_RGB32),
-      m_history(std::make_unique<History>()),
-      m_levels(size_t(ShownRows) * SpectrumBins, 0)
+    : m_geometry(geometry), m_image(geometry.pixelSize(), QImage::Format_RGB32),
+      m_history(std::make_unique<History>()), m_levels(size_t(ShownRows) * SpectrumBins, 0)
 {
     for (auto &row : *m_history)
         row.fill(0.0);
@@ -132,8 +130,7 @@ void SpectrumPainter::selectMode(int index)
         drawFrequencyGrid();
 }
 
-void SpectrumPainter::paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin,
-                            int &paintPhase)
+void SpectrumPainter::paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin, int &paintPhase)
 {
     lowBin = std::clamp(lowBin, 0, SpectrumBins);
     highBin = std::clamp(highBin, lowBin, SpectrumBins);
@@ -183,7 +180,7 @@ void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highB
 
     History &history = *m_history;
     const int span = highBin - lowBin;
-    const int first = lowBin + 1;  // bins lowBin+1 .. highBin-1 are kept
+    const int first = lowBin + 1; // bins lowBin+1 .. highBin-1 are kept
     const int count = std::max(0, highBin - 1 - first + 1);
 
     // Scroll rows 1..29 down to 2..30, averages (element 0) with them.
@@ -210,7 +207,7 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
 {
     const int span = highBin - lowBin;
     if (span < 2) {
-        m_levelsLow = m_levelsHigh = -1;  // the history moved on without the cached colours
+        m_levelsLow = m_levelsHigh = -1; // the history moved on without the cached colours
         return;
     }
     const History &history = *m_history;
@@ -223,8 +220,8 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     // so where two rows' lines meet, the lower one wins); -1 for pixel rows no line reaches.
     std::vector<int> owner(size_t(imageHeight), -1);
     for (int k = 0; k < ShownRows; ++k) {
-        const VerticalSpan rows = verticalSpan(0.0, m_geometry.toPixels(k * rowHeight),
-                                               m_geometry.toPixels((k + 1) * rowHeight));
+        const VerticalSpan rows =
+            verticalSpan(0.0, m_geometry.toPixels(k * rowHeight), m_geometry.toPixels((k + 1) * rowHeight));
         for (int r = std::max(rows.firstRow, 0); r <= std::min(rows.lastRow, imageHeight - 1); ++r)
             owner[size_t(r)] = k;
     }
@@ -234,7 +231,8 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     // the top two need computing (unless the shown range changed).
     int fresh = ShownRows;
     if (m_levelsLow == lowBin && m_levelsHigh == highBin) {
-        std::memmove(&m_levels[2 * SpectrumBins], &m_levels[1 * SpectrumBins], size_t(ShownRows - 2) * SpectrumBins);
+        std::memmove(&m_levels[2 * SpectrumBins], &m_levels[1 * SpectrumBins],
+                     size_t(ShownRows - 2) * SpectrumBins);
         fresh = 2;
     }
     for (int k = 0; k < fresh; ++k) {
@@ -264,7 +262,7 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     uchar *bits = m_image.bits();
     const qsizetype bytesPerLine = m_image.bytesPerLine();
     std::array<QRgb, SpectrumBins> colours;
-    int coloured = -1;  // display row whose colours are in `colours`
+    int coloured = -1; // display row whose colours are in `colours`
     for (int r = 0; r < imageHeight; ++r) {
         const int k = owner[size_t(r)];
         if (k < 0)
@@ -291,4 +289,4 @@ void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, config::Sta
     painter.paint(mode, fftData.data(), lowBin, highBin, state.paintPhase);
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

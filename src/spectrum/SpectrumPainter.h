@@ -54,12 +54,15 @@ int binForHz(int hz);
 int waterfallLevel(double value, double averageAbove);
 
 // A cell's colour: RGB(level, level, 120).
-inline QRgb waterfallColour(int level) { return qRgb(level, level, 120); }
+inline QRgb waterfallColour(int level)
+{
+    return qRgb(level, level, 120);
+}
 
-inline constexpr QRgb BackgroundColour = 0xff0000c0;  // RGB(0, 0, 192)
-inline constexpr QRgb GridColour = 0xff808000;        // olive RGB(128, 128, 0)
-inline constexpr QRgb GridCentreColour = 0xff800080;  // magenta RGB(128, 0, 128)
-inline constexpr QRgb TraceColour = 0xff00ffff;       // cyan RGB(0, 255, 255)
+inline constexpr QRgb BackgroundColour = 0xff0000c0; // RGB(0, 0, 192)
+inline constexpr QRgb GridColour = 0xff808000;       // olive RGB(128, 128, 0)
+inline constexpr QRgb GridCentreColour = 0xff800080; // magenta RGB(128, 0, 128)
+inline constexpr QRgb TraceColour = 0xff00ffff;      // cyan RGB(0, 255, 255)
 
 class SpectrumPainter
 {
@@ -105,10 +108,10 @@ private:
 
     SpectrumGeometry m_geometry;
     QImage m_image;
-    QImage m_gridCache;  // background plus grid, for the trace
+    QImage m_gridCache; // background plus grid, for the trace
     std::unique_ptr<History> m_history;
-    std::vector<quint8> m_levels;  // brightness of the shown cells, 30 rows x SpectrumBins
-    int m_levelsLow = -1;          // bin range m_levels was worked out for
+    std::vector<quint8> m_levels; // brightness of the shown cells, 30 rows x SpectrumBins
+    int m_levelsLow = -1;         // bin range m_levels was worked out for
     int m_levelsHigh = -1;
 };
 
@@ -118,4 +121,4 @@ private:
 void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, config::StationState &state,
                    DisplayMode mode);
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -35,7 +35,7 @@ void binPowers(float *__restrict power, const fftwf_complex *__restrict bins)
         power[b] = values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
 }
 
-}  // namespace
+} // namespace
 
 DecibelScale::DecibelScale(float fullScalePower)
 {
@@ -48,7 +48,7 @@ DecibelScale::DecibelScale(float fullScalePower)
         const float low = std::bit_cast<float>(quint32(bucket) << 19);
         const float high = bucket + 1 < Buckets ? std::bit_cast<float>(quint32(bucket + 1) << 19)
                                                 : std::numeric_limits<float>::infinity();
-        const bool special = !std::isfinite(low);  // infinities and NaN read full scale
+        const bool special = !std::isfinite(low); // infinities and NaN read full scale
         int base = 0;
         float step = std::numeric_limits<float>::infinity();
         for (float s : steps) {
@@ -62,7 +62,6 @@ DecibelScale::DecibelScale(float fullScalePower)
         m_step[size_t(bucket)] = base >= 100 || std::isinf(step) ? 0xffffffffu : std::bit_cast<quint32>(step);
     }
 }
-
 
 struct SpectrumPipeline::Fft
 {
@@ -139,4 +138,4 @@ void SpectrumPipeline::computeSpectrum(const float *frame, Spectrum &out)
         out[size_t(b)] = scale(m_power[size_t(b)]);
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

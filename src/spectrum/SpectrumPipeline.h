@@ -36,15 +36,15 @@ public:
     // runs on integers.
     qint32 operator()(float power) const
     {
-        const quint32 bits = std::bit_cast<quint32>(power) & 0x7fffffffu;  // the size, not the sign
+        const quint32 bits = std::bit_cast<quint32>(power) & 0x7fffffffu; // the size, not the sign
         const quint32 bucket = bits >> 19;
         return qint32(m_base[bucket]) + (bits >= m_step[bucket] ? 1 : 0);
     }
 
 private:
-    static constexpr int Buckets = 1 << 12;  // 8 exponent bits + 4 mantissa bits
-    std::array<quint32, Buckets> m_step{};   // bits of the power at which the value goes up by one
-    std::array<quint8, Buckets> m_base{};    // value at the bucket's lower edge
+    static constexpr int Buckets = 1 << 12; // 8 exponent bits + 4 mantissa bits
+    std::array<quint32, Buckets> m_step{};  // bits of the power at which the value goes up by one
+    std::array<quint8, Buckets> m_base{};   // value at the bucket's lower edge
 };
 
 class SpectrumPipeline
@@ -81,9 +81,9 @@ private:
     std::array<float, SpectrumBins> m_power{};
     std::unique_ptr<DecibelScale> m_scale;
     std::unique_ptr<Fft> m_fft;
-    std::vector<float> m_history;  // newest samples, at most FftSize - 1 + Hop
+    std::vector<float> m_history; // newest samples, at most FftSize - 1 + Hop
     qsizetype m_untilNext = FftSize;
     qint64 m_produced = 0;
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -27,4 +27,4 @@ public:
     virtual int fnGetFFTData(qint32 *data, int firstBin, int lastBin) = 0;
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

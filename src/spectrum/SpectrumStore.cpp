@@ -51,4 +51,4 @@ void SpectrumDelivery::operator()(const Spectrum &spectrum) const
         QCoreApplication::postEvent(m_window, new QEvent(QEvent::Type(SpectrumDataEventType)));
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -44,4 +44,4 @@ private:
     QObject *m_window;
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -25,7 +25,7 @@ protected:
     {
         if (watched == parent() && event->type() == QEvent::Type(SpectrumDataEventType) && m_paint)
             m_paint();
-        return false;  // the window still gets every event
+        return false; // the window still gets every event
     }
 
 private:
@@ -43,7 +43,7 @@ SpectrumWindowFilter *filterOf(const QObject *window)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void HookSpectrumWindow(QObject *window, std::function<void()> paint)
 {
@@ -69,4 +69,4 @@ bool isSpectrumWindowHooked(const QObject *window)
     return filterOf(window) != nullptr;
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -19,4 +19,4 @@ void UnhookSpectrumWindow(QObject *window);
 // True while `window` carries the hook.
 bool isSpectrumWindowHooked(const QObject *window);
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

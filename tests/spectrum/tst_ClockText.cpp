@@ -24,7 +24,7 @@ private slots:
     void texts_data()
     {
         QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<QString>("instantUtc");  // ISO, UTC
+        QTest::addColumn<QString>("instantUtc"); // ISO, UTC
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("expected");
@@ -48,9 +48,8 @@ private slots:
 
         QTest::newRow("local, C locale")
             << "Asia/Tokyo"_ba << u"2010-05-03T05:30:25Z"_s << 0 << u"C"_s << u"3 May 2010  14:30:25J"_s;
-        QTest::newRow("local, Japanese locale")
-            << "Asia/Tokyo"_ba << u"2010-05-03T05:30:25Z"_s << 0 << u"ja_JP"_s
-            << u"2010/05/03  14時30分25秒J"_s;
+        QTest::newRow("local, Japanese locale") << "Asia/Tokyo"_ba << u"2010-05-03T05:30:25Z"_s << 0
+                                                << u"ja_JP"_s << u"2010/05/03  14時30分25秒J"_s;
         QTest::newRow("local, Japanese locale, early hour")
             << "Asia/Tokyo"_ba << u"2010-05-02T23:59:59Z"_s << 0 << u"ja_JP"_s
             << u"2010/05/03  8時59分59秒J"_s;

@@ -45,7 +45,7 @@ QString pixels(const QImage &image)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 class TestLineRaster : public QObject
 {
@@ -57,8 +57,10 @@ private slots:
         QTest::addColumn<QLineF>("line");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("flat, half-pixel ends") << QLineF(1.5, 2.0, 5.5, 2.0) << QStringLiteral("(1,2)(2,2)(3,2)(4,2)(5,2)");
-        QTest::newRow("steep, fraction at the end") << QLineF(3.0, 1.0, 3.0, 3.1) << QStringLiteral("(3,1)(3,2)(3,3)");
+        QTest::newRow("flat, half-pixel ends")
+            << QLineF(1.5, 2.0, 5.5, 2.0) << QStringLiteral("(1,2)(2,2)(3,2)(4,2)(5,2)");
+        QTest::newRow("steep, fraction at the end")
+            << QLineF(3.0, 1.0, 3.0, 3.1) << QStringLiteral("(3,1)(3,2)(3,3)");
         QTest::newRow("point") << QLineF(6.4, 7.6, 6.4, 7.6) << QStringLiteral("(6,8)");
         QTest::newRow("diagonal") << QLineF(0.0, 0.0, 3.0, 3.0) << QStringLiteral("(0,0)(1,1)(2,2)(3,3)");
         QTest::newRow("wholly outside") << QLineF(-9.0, -3.0, -2.0, -8.0) << QString();
@@ -75,7 +77,7 @@ private slots:
     {
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
-        QTest::addColumn<double>("quantum");  // 0: any value; else multiples of it
+        QTest::addColumn<double>("quantum"); // 0: any value; else multiples of it
         QTest::addColumn<unsigned>("seed");
 
         QTest::newRow("inside, any") << 0.0 << 24.0 << 0.0 << 1u;
@@ -105,8 +107,10 @@ private slots:
             const QImage actual = byRaster(line);
             if (actual != expected) {
                 QFAIL(qPrintable(QStringLiteral("line (%1, %2) -> (%3, %4): %5 instead of %6")
-                                     .arg(line.x1(), 0, 'g', 17).arg(line.y1(), 0, 'g', 17)
-                                     .arg(line.x2(), 0, 'g', 17).arg(line.y2(), 0, 'g', 17)
+                                     .arg(line.x1(), 0, 'g', 17)
+                                     .arg(line.y1(), 0, 'g', 17)
+                                     .arg(line.x2(), 0, 'g', 17)
+                                     .arg(line.y2(), 0, 'g', 17)
                                      .arg(pixels(actual), pixels(expected))));
             }
         }

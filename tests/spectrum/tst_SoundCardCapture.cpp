@@ -41,7 +41,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestSoundCardCapture : public QObject
 {
@@ -62,27 +62,30 @@ private slots:
         QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
         qputenv("PULSE_RUNTIME_PATH", (runtime + QStringLiteral("/pulse")).toLocal8Bit());
-        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + runtime + QStringLiteral("/pulse/native")).toLocal8Bit());
+        qputenv("PULSE_SERVER",
+                (QStringLiteral("unix:") + runtime + QStringLiteral("/pulse/native")).toLocal8Bit());
 
-        m_fifo = m_scratch.filePath(QStringLiteral("mic.fifo"));  // the pipe source makes it
+        m_fifo = m_scratch.filePath(QStringLiteral("mic.fifo")); // the pipe source makes it
 
         m_server.setProgram(server);
         m_server.setArguments({QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                                QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
-                               QStringLiteral("--load=module-pipe-source source_name=pipemic file=") + m_fifo
-                                   + QStringLiteral(" format=s16le rate=8000 channels=1")});
+                               QStringLiteral("--load=module-pipe-source source_name=pipemic file=") +
+                                   m_fifo + QStringLiteral(" format=s16le rate=8000 channels=1")});
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start();
         QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
 
         // Ready when the control tool can talk to it.
-        const bool ready = QTest::qWaitFor([&] {
-            if (m_server.state() != QProcess::Running)
-                return true;
-            QProcess info;
-            info.start(m_pactl, {QStringLiteral("info")});
-            return info.waitForFinished(2000) && info.exitCode() == 0;
-        }, 10000);
+        const bool ready = QTest::qWaitFor(
+            [&] {
+                if (m_server.state() != QProcess::Running)
+                    return true;
+                QProcess info;
+                info.start(m_pactl, {QStringLiteral("info")});
+                return info.waitForFinished(2000) && info.exitCode() == 0;
+            },
+            10000);
         QVERIFY2(ready && m_server.state() == QProcess::Running, "the sound server did not come up");
         QVERIFY2(QFile::exists(m_fifo), "the pipe source did not load");
 
@@ -95,7 +98,7 @@ private slots:
         if (m_pipe >= 0)
             ::close(m_pipe);
         if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();  // SIGTERM to this server's own process id
+            m_server.terminate(); // SIGTERM to this server's own process id
             if (!m_server.waitForFinished(5000)) {
                 m_server.kill();
                 m_server.waitForFinished(2000);
@@ -119,7 +122,7 @@ private slots:
         QTimer feeder;
         feeder.setInterval(50);
         connect(&feeder, &QTimer::timeout, this, [&] { feed(400); });
-        feed(4000);  // half a second ahead, then 50 ms every 50 ms
+        feed(4000); // half a second ahead, then 50 ms every 50 ms
         feeder.start();
 
         QCOMPARE(engine.fnStartSoundCard(&window, device, 1), 1);
@@ -130,14 +133,14 @@ private slots:
         engine.fnGetFFTData(data.data(), 69, 581);
         const auto peak = std::max_element(data.begin() + 69, data.begin() + 581);
         QCOMPARE(int(peak - data.begin()), 325);
-        QVERIFY2(*peak >= 85, qPrintable(QString::number(*peak)));  // a tone at half scale: about 94
+        QVERIFY2(*peak >= 85, qPrintable(QString::number(*peak))); // a tone at half scale: about 94
         QVERIFY(data[200] < *peak - 40);
 
         engine.fnStopSoundCard();
         QVERIFY(!engine.isCapturing());
         const int seen = window.spectrumEvents;
         QCoreApplication::processEvents();
-        QCOMPARE(window.spectrumEvents, seen);  // nothing after the stop
+        QCOMPARE(window.spectrumEvents, seen); // nothing after the stop
         feeder.stop();
     }
 
@@ -147,12 +150,13 @@ private:
     {
         QByteArray bytes(count * 2, Qt::Uninitialized);
         for (int i = 0; i < count; ++i) {
-            const auto v = qint16(std::lround(16384.0 * std::sin(2.0 * std::numbers::pi * 1270.0 * double(m_sample++) / 8000.0)));
+            const auto v = qint16(std::lround(
+                16384.0 * std::sin(2.0 * std::numbers::pi * 1270.0 * double(m_sample++) / 8000.0)));
             bytes[2 * i] = char(v & 0xff);
             bytes[2 * i + 1] = char((v >> 8) & 0xff);
         }
         const ssize_t written = ::write(m_pipe, bytes.constData(), size_t(bytes.size()));
-        Q_UNUSED(written);  // a full pipe only means the server is behind; the tone goes on
+        Q_UNUSED(written); // a full pipe only means the server is behind; the tone goes on
     }
 
     QTemporaryDir m_scratch;

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestSoundCardEngine : public QObject
 {
@@ -38,7 +38,8 @@ private slots:
         // No sound server for this test, whatever else runs beside it: the client library is
         // pointed at a socket that does not exist (and so never starts a server of its own).
         QVERIFY(m_scratch.isValid());
-        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + m_scratch.filePath(QStringLiteral("no-server"))).toLocal8Bit());
+        qputenv("PULSE_SERVER",
+                (QStringLiteral("unix:") + m_scratch.filePath(QStringLiteral("no-server"))).toLocal8Bit());
     }
 
     void noDeviceMeansNoData_data()

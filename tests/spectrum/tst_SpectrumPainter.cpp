@@ -66,7 +66,10 @@ QString firstDifference(const QImage &a, const QImage &b)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             if (a.pixel(x, y) != b.pixel(x, y))
-                return QStringLiteral("(%1, %2): %3 vs %4").arg(x).arg(y).arg(describe(a.pixel(x, y)), describe(b.pixel(x, y)));
+                return QStringLiteral("(%1, %2): %3 vs %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(describe(a.pixel(x, y)), describe(b.pixel(x, y)));
     return {};
 }
 
@@ -90,7 +93,7 @@ struct RecordingSource : SpectrumSource
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestSpectrumPainter : public QObject
 {
@@ -180,12 +183,12 @@ private slots:
         painter.drawFrequencyGrid();
         const QImage &image = painter.image();
         // x = i * 452.25 twips = i * 30.15 pixels; the 21st line (x = W) falls just outside.
-        const QList<int> columns{0, 30, 60, 90, 120, 150, 180, 211, 241, 271, 301,
-                                 331, 361, 391, 422, 452, 482, 512, 542, 572};
+        const QList<int> columns{0,   30,  60,  90,  120, 150, 180, 211, 241, 271,
+                                 301, 331, 361, 391, 422, 452, 482, 512, 542, 572};
         for (int i = 0; i < columns.size(); ++i) {
             const QRgb colour = i == 10 ? rgb(128, 0, 128) : rgb(128, 128, 0);
             const int x = columns[i];
-            QCOMPARE(describe(image.pixel(x, 12)), describe(rgb(0, 0, 192)));  // top 200 twips free
+            QCOMPARE(describe(image.pixel(x, 12)), describe(rgb(0, 0, 192))); // top 200 twips free
             QCOMPARE(describe(image.pixel(x, 13)), describe(colour));
             QCOMPARE(describe(image.pixel(x, 62)), describe(colour));
             QCOMPARE(describe(image.pixel(x + 1, 40)), describe(rgb(0, 0, 192)));
@@ -211,7 +214,7 @@ private slots:
         QCOMPARE(history[1][0], 49.90234375);
         QCOMPARE(history[1][70], 0.09765625);
         QCOMPARE(history[1][580], 0.09765625);
-        QCOMPARE(history[1][69], 0.0);   // the edge bins are not kept
+        QCOMPARE(history[1][69], 0.0); // the edge bins are not kept
         QCOMPARE(history[1][581], 0.0);
         QCOMPARE(history[2][0], 0.0);
 
@@ -316,9 +319,9 @@ private slots:
     void traceEndPoints()
     {
         Fft fft{};
-        fft[69] = 100;  // first segment starts at the top edge, x = W/512
-        fft[580] = 50;  // last segment ends half way up, x = W
-        fft[68] = 100;  // outside the shown range: never drawn
+        fft[69] = 100; // first segment starts at the top edge, x = W/512
+        fft[580] = 50; // last segment ends half way up, x = W
+        fft[68] = 100; // outside the shown range: never drawn
         fft[581] = 100;
         SpectrumPainter painter;
         painter.drawTrace(fft.data(), LowBin, HighBin);
@@ -345,7 +348,7 @@ private slots:
         SpectrumPainter painter;
         painter.drawTrace(constantSpectrum(0).data(), LowBin, HighBin);
         QCOMPARE(countColour(painter.image(), rgb(0, 255, 255)), 0);
-        QCOMPARE(countColour(painter.image(), rgb(128, 0, 128)), 50);  // the grid is there
+        QCOMPARE(countColour(painter.image(), rgb(128, 0, 128)), 50); // the grid is there
     }
 
     void switchingKeepsTheHistory()
@@ -353,7 +356,7 @@ private slots:
         SpectrumPainter painter;
         painter.selectMode(1);
         int phase = 0;
-        for (int m = 0; m < 9; ++m) {  // three updates
+        for (int m = 0; m < 9; ++m) { // three updates
             const Fft fft = constantSpectrum(30 + m);
             painter.paint(DisplayMode::Waterfall, fft.data(), LowBin, HighBin, phase);
         }
@@ -413,7 +416,8 @@ private slots:
         edge.paint(DisplayMode::Waterfall, quiet.data(), LowBin, HighBin, phase);
         phase = 0;
         edge.paint(DisplayMode::Waterfall, constantSpectrum(100).data(), LowBin, HighBin, phase);
-        QCOMPARE(describe(edge.image().pixel(columnOf(300 - LowBin), pixelRowOf(1))), describe(rgb(255, 255, 120)));
+        QCOMPARE(describe(edge.image().pixel(columnOf(300 - LowBin), pixelRowOf(1))),
+                 describe(rgb(255, 255, 120)));
     }
 
     void matchesThePlainPainter_data()
@@ -454,7 +458,7 @@ private slots:
             for (auto &v : fft)
                 v = level(random);
             if (m == 8)
-                fft.fill(150);  // an average above 100
+                fft.fill(150); // an average above 100
             if (m == 9)
                 fft.fill(100);
             const auto mode = DisplayMode(modes[m]);
@@ -462,10 +466,11 @@ private slots:
             naive.paint(mode, fft.data(), LowBin, HighBin, naivePhase);
             QCOMPARE(phase, naivePhase);
             QVERIFY2(painter.image() == naive.image(),
-                     qPrintable(QStringLiteral("message %1: ").arg(m) + firstDifference(painter.image(), naive.image())));
+                     qPrintable(QStringLiteral("message %1: ").arg(m) +
+                                firstDifference(painter.image(), naive.image())));
         }
         QVERIFY(painter.history() == naive.history());
-        QVERIFY(painter.history()[5][0] != 0.0);  // the comparison covered a filled waterfall
+        QVERIFY(painter.history()[5][0] != 0.0); // the comparison covered a filled waterfall
     }
 
     void rangeChangesMatchThePlainPainter()
@@ -478,7 +483,8 @@ private slots:
         naive.selectMode(1);
         std::mt19937 random(99);
         std::uniform_int_distribution<int> level(0, 100);
-        const QList<QPair<int, int>> ranges{{69, 581}, {69, 581}, {100, 400}, {100, 400}, {69, 581}, {0, 1024}, {300, 302}, {69, 581}};
+        const QList<QPair<int, int>> ranges{{69, 581}, {69, 581}, {100, 400}, {100, 400},
+                                            {69, 581}, {0, 1024}, {300, 302}, {69, 581}};
         for (int u = 0; u < ranges.size(); ++u) {
             Fft fft;
             for (auto &v : fft)
@@ -488,7 +494,8 @@ private slots:
             painter.paint(DisplayMode::Waterfall, fft.data(), ranges[u].first, ranges[u].second, phase);
             naive.paint(DisplayMode::Waterfall, fft.data(), ranges[u].first, ranges[u].second, naivePhase);
             QVERIFY2(painter.image() == naive.image(),
-                     qPrintable(QStringLiteral("update %1: ").arg(u) + firstDifference(painter.image(), naive.image())));
+                     qPrintable(QStringLiteral("update %1: ").arg(u) +
+                                firstDifference(painter.image(), naive.image())));
         }
         QVERIFY(painter.history() == naive.history());
     }
@@ -515,7 +522,7 @@ private slots:
         painter.selectMode(1);
         PaintSpectrum(source, painter, state, DisplayMode::Waterfall);
         PaintSpectrum(source, painter, state, DisplayMode::Waterfall);
-        QCOMPARE(source.calls, 3);  // fetched on every message, drawn or not
+        QCOMPARE(source.calls, 3); // fetched on every message, drawn or not
         QCOMPARE(state.paintPhase, 2);
         QCOMPARE(painter.history()[1][0], 49.90234375);
         QCOMPARE(describe(painter.image().pixel(columnOf(1), 0)), describe(rgb(1, 1, 120)));

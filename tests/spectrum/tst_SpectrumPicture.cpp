@@ -50,7 +50,8 @@ private slots:
         painter.paint(DisplayMode::Waterfall, fft.data(), 69, 581, phase);
         SpectrumPicture picture;
         picture.setPainter(&painter);
-        QCOMPARE(picture.grab(area).toImage().convertToFormat(QImage::Format_RGB32), painter.image().copy(area));
+        QCOMPARE(picture.grab(area).toImage().convertToFormat(QImage::Format_RGB32),
+                 painter.image().copy(area));
     }
 
     void withoutPainterShowsBackground()
@@ -71,7 +72,8 @@ private slots:
         QTest::addColumn<double>("xTwips");
 
         QTest::newRow("left edge") << 15.0 << 0 << Qt::LeftButton << Qt::KeyboardModifiers() << 0.0;
-        QTest::newRow("centre, right button") << 15.0 << 301 << Qt::RightButton << Qt::KeyboardModifiers() << 4515.0;
+        QTest::newRow("centre, right button")
+            << 15.0 << 301 << Qt::RightButton << Qt::KeyboardModifiers() << 4515.0;
         QTest::newRow("three quarters, middle button, shift")
             << 15.0 << 452 << Qt::MiddleButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << 6780.0;
         QTest::newRow("last pixel") << 15.0 << 602 << Qt::LeftButton << Qt::KeyboardModifiers() << 9030.0;
@@ -95,7 +97,7 @@ private slots:
         QCOMPARE(clicks.at(0).at(0).toDouble(), xTwips);
         QCOMPARE(clicks.at(0).at(1).toDouble(), 9045.0);
         QTest::mouseRelease(&picture, button, modifiers, QPoint(x, 20));
-        QCOMPARE(clicks.size(), 1);  // releases report nothing
+        QCOMPARE(clicks.size(), 1); // releases report nothing
     }
 };
 

@@ -71,7 +71,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestSpectrumPipeline : public QObject
 {
@@ -81,7 +81,7 @@ private slots:
     void toneLevels_data()
     {
         QTest::addColumn<double>("hz");
-        QTest::addColumn<double>("levelDb");  // relative to a full-scale sine
+        QTest::addColumn<double>("levelDb"); // relative to a full-scale sine
         QTest::addColumn<int>("bin");
         QTest::addColumn<int>("minimum");
         QTest::addColumn<int>("maximum");
@@ -192,7 +192,7 @@ private slots:
     void decibelScaleFollowsTheLogarithm()
     {
         // Sweep 120 dB in 0.01 dB steps against the plain formula (away from exact half steps).
-        const float fullScale = 262144.0f;  // the pipeline's own reference, 512 squared
+        const float fullScale = 262144.0f; // the pipeline's own reference, 512 squared
         const DecibelScale scale(fullScale);
         int compared = 0;
         for (double db = -110.0; db <= 10.0; db += 0.01) {
@@ -211,7 +211,7 @@ private slots:
     {
         QTest::addColumn<int>("rate");
         QTest::addColumn<double>("hz");
-        QTest::addColumn<int>("bin");  // where the tone (or its alias) lands at 8000 samples/s
+        QTest::addColumn<int>("bin"); // where the tone (or its alias) lands at 8000 samples/s
         QTest::addColumn<int>("minimum");
         QTest::addColumn<int>("maximum");
 
@@ -244,7 +244,7 @@ private slots:
         const Spectrum &s = spectra.back();
         const int level = s[size_t(bin)];
         QVERIFY2(level >= minimum && level <= maximum, qPrintable(QString::number(level)));
-        if (maximum <= 20)  // rejected: nothing anywhere comes through
+        if (maximum <= 20) // rejected: nothing anywhere comes through
             QVERIFY2(*std::max_element(s.begin(), s.end()) <= 20, qPrintable(QString::number(peakBin(s))));
     }
 
@@ -390,7 +390,7 @@ private slots:
         SpectrumPipeline pipeline(SpectrumDelivery(store, &window));
         const auto input = tone(1270.0, 1.0, 8000, 2048 + 3 * 2000);
         pipeline.feed(input);
-        QCOMPARE(window.spectrumEvents, 0);  // posted, not sent: they wait for the event loop
+        QCOMPARE(window.spectrumEvents, 0); // posted, not sent: they wait for the event loop
         QCoreApplication::processEvents();
         QCOMPARE(window.spectrumEvents, 4);
         QCOMPARE(store->generation(), quint64(4));

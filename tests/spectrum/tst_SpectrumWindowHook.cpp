@@ -15,7 +15,7 @@ namespace {
 class FakeWindow : public QObject
 {
 public:
-    QList<int> received;  // event types the window itself saw, in order
+    QList<int> received; // event types the window itself saw, in order
     int paintsSeenBeforeMe = -1;
     const int *paints = nullptr;
 
@@ -48,7 +48,7 @@ void post(QObject *window, int type)
     QCoreApplication::postEvent(window, new QEvent(QEvent::Type(type)));
 }
 
-}  // namespace
+} // namespace
 
 class TestSpectrumWindowHook : public QObject
 {
@@ -77,7 +77,7 @@ private slots:
             post(&window, type);
         QCoreApplication::processEvents();
         QCOMPARE(painted, paints);
-        QCOMPARE(window.received, types);  // every event goes on to the window
+        QCOMPARE(window.received, types); // every event goes on to the window
     }
 
     void paintRunsBeforeTheWindowSeesTheEvent()
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(window.children().size(), 1);
         HookSpectrumWindow(&window, [] {});
         UnhookSpectrumWindow(&window);
-        UnhookSpectrumWindow(&window);  // a second unhook is harmless too
+        UnhookSpectrumWindow(&window); // a second unhook is harmless too
         QCOMPARE(window.children().size(), 1);
     }
 

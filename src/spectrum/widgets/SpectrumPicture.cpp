@@ -48,9 +48,10 @@ void SpectrumPicture::paintEvent(QPaintEvent *event)
 void SpectrumPicture::mousePressEvent(QMouseEvent *event)
 {
     const SpectrumGeometry geometry = m_painter ? m_painter->geometry() : SpectrumGeometry{};
-    const double xTwips = std::clamp(event->position().x() * geometry.twipsPerPixel, 0.0, geometry.widthTwips);
+    const double xTwips =
+        std::clamp(event->position().x() * geometry.twipsPerPixel, 0.0, geometry.widthTwips);
     emit clicked(xTwips, geometry.widthTwips);
     event->accept();
 }
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum

@@ -35,4 +35,4 @@ private:
     const SpectrumPainter *m_painter = nullptr;
 };
 
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum
