@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include <optional>
+
 #include <sys/stat.h>
 
 namespace veltrane::testing {
@@ -13,28 +15,22 @@ namespace veltrane::testing {
 struct DeviceNode
 {
     QString path;
-    timespec changed{};
+    std::optional<timespec> changed; // none: no such node
 
     static DeviceNode of(const QString &path)
     {
-        DeviceNode node{path, {}};
         struct stat st = {};
-        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
-            node.changed = st.st_ctim;
-        return node;
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return {path, std::nullopt};
+        return {path, st.st_ctim};
     }
-    bool exists() const
-    {
-        struct stat st = {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0;
-    }
+    bool exists() const { return changed.has_value(); }
     // Gone, or the path now names a newer device.
     bool gone() const
     {
-        struct stat st = {};
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-            return true;
-        return st.st_ctim.tv_sec != changed.tv_sec || st.st_ctim.tv_nsec != changed.tv_nsec;
+        const DeviceNode now = of(path);
+        return !changed || !now.changed || now.changed->tv_sec != changed->tv_sec ||
+               now.changed->tv_nsec != changed->tv_nsec;
     }
 };
 
