@@ -375,10 +375,10 @@ void frmKorvane::Timer1_Timer()
 {
     m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));
     m_link->keepAliveAndRequest();
-    if (m_state.soundDevice == 99) {
+    // Without a sound device nothing else draws into the picture, so the grid drawn again lands on
+    // the same pixels: no repaint is needed for it.
+    if (m_state.soundDevice == 99)
         m_painter.drawFrequencyGrid();
-        m_picture1->update();
-    }
 }
 
 void frmKorvane::showFrequency(double khz)

@@ -202,9 +202,7 @@ void CatLink::FT897()
     const QByteArray received = m_port.readAll();
     if (const auto khz = ft897Answer(received)) {
         emit frequencyRead(*khz);
-        if (m_port.isOpen())
-            m_port.close();
-        m_port.open();  // a device that has just gone stays closed until the keep-alive
+        m_port.restart();  // a device that has just gone stays closed until the keep-alive
     }
     m_port.discardInput();
 }

@@ -145,6 +145,19 @@ void QtSerialPort::discardInput()
     m_port.readAll();
 }
 
+bool QtSerialPort::restart()
+{
+#ifdef Q_OS_UNIX
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::AllDirections);
+        m_port.readAll();
+        m_port.clearError();
+        return true;
+    }
+#endif
+    return SerialPort::restart();
+}
+
 bool QtSerialPort::setModemLines(bool dtr, bool rts)
 {
     if (!m_port.isOpen())

@@ -5,8 +5,10 @@
 //    device shows as ReadError (the slave reads end-of-file), repeated from a busy loop while the
 //    port still reads as open, and only a later write gives ResourceError; both mean "gone";
 //  - holds the modem lines steady: right after every open it sets DTR on and RTS off and clears
-//    HUPCL, so a close does not drop DTR and the reopen cycle after each FT-897 answer does not
-//    toggle lines that interfaces use for PTT or CW keying.
+//    HUPCL, so a close does not drop DTR. On Unix the kernel raises DTR and RTS at every open,
+//    so restart() (the FT-897 reader's close-and-reopen after each answer, five times a second)
+//    keeps the device open and discards both directions instead: a real reopen would pulse RTS,
+//    which many interfaces wire to PTT or CW keying.
 
 #include "cat/SerialPort.h"
 
@@ -33,6 +35,7 @@ public:
     qint64 bytesWaiting() const override;
     void discardInput() override;
     bool setModemLines(bool dtr, bool rts) override;
+    bool restart() override;
 
     // Received bytes beyond this count with nobody reading them are dropped and reported as
     // a receive-buffer overflow (comm code 1008).

@@ -83,6 +83,15 @@ public:
     virtual qint64 bytesWaiting() const = 0;
     virtual void discardInput() = 0;
 
+    // Closes the port and opens it again, discarding everything waiting in both directions.
+    // Ports whose reopen would disturb the device may instead keep it open and only discard
+    // (see QtSerialPort). False when the port could not be opened again.
+    virtual bool restart()
+    {
+        close();
+        return open();
+    }
+
     // Sets DTR and RTS to fixed levels; false where the device cannot (a pseudo-terminal),
     // which is never an error for the link.
     virtual bool setModemLines(bool dtr, bool rts) = 0;

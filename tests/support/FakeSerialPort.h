@@ -77,6 +77,11 @@ public:
         emit deviceLost();
     }
     void raise(int code) { emit commEvent(code); }
+    bool restart() override
+    {
+        ++restarts;
+        return cat::SerialPort::restart();
+    }
 
     // Everything written, joined, for byte-for-byte comparison.
     QByteArray written() const { return writes.join(); }
@@ -87,6 +92,7 @@ public:
     int closes = 0;
     int reads = 0;
     int discards = 0;
+    int restarts = 0;
     cat::OpenFailure failOpen = cat::OpenFailure::None;
     cat::OpenFailure openFailure = cat::OpenFailure::None;
 
