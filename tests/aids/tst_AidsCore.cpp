@@ -1,0 +1,291 @@
+#include "aids/BandPlan.h"
+#include "aids/CallLookup.h"
+#include "aids/DecodeLine.h"
+#include "aids/OffsetTune.h"
+
+#include <QTest>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+using veltrane::cat::Writes;
+namespace aids = veltrane::aids;
+namespace cat = veltrane::cat;
+
+namespace {
+
+QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+// Rig at 74, controller at 45.
+const cat::CivFraming kCiv{hex("FEFE"), hex("74"), hex("45"), hex("FD")};
+constexpr qint64 kNothing = -1;
+
+// One band: its dial frequency and the set-frequency frame of each family.
+struct BandRow
+{
+    const char *item;
+    qint64 hz;
+    const char *yaesu;    // family 0
+    const char *kenwood;  // family 1
+    const char *civBytes; // family 2, between FE FE 74 45 05 and FD
+    const char *ft897;    // family 3
+};
+
+const BandRow kBands[] = {
+    {"7MHz", 7026000, "FA07026000;", "FA00007026000;", "0060020700", "0070260001"},
+    {"14MHz", 14076000, "FA14076000;", "FA00014076000;", "0060071400", "0140760001"},
+    {"18MHz", 18102000, "FA18102000;", "FA00018102000;", "0020101800", "0181020001"},
+    {"21MHz", 21076000, "FA21076000;", "FA00021076000;", "0060072100", "0210760001"},
+    {"24MHz", 24920000, "FA24920000;", "FA00024920000;", "0000922400", "0249200001"},
+    {"28MHz", 28076000, "FA28076000;", "FA00028076000;", "0060072800", "0280760001"},
+    {"50MHz", 50330000, "FA50330000;", "FA00050330000;", "0000335000", "0503300001"},
+};
+
+Writes frequencyFrame(const BandRow &band, int family)
+{
+    switch (family) {
+    case 0:
+        return {QByteArray(band.yaesu)};
+    case 1:
+        return {QByteArray(band.kenwood)};
+    case 2:
+        return {hex("FEFE744505"), hex(band.civBytes), hex("FD")};
+    default:
+        return {hex(band.ft897)};
+    }
+}
+
+const Writes kModeFrames[] = {{"MD02;"_ba}, {"MD2;"_ba}, {hex("FEFE74450601FD")}, {hex("0100000007")}};
+
+} // namespace
+
+class tst_AidsCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bandItems();
+    void bands_data();
+    void bands();
+    void offsetTarget_data();
+    void offsetTarget();
+    void clickOffset();
+    void clickTarget_data();
+    void clickTarget();
+    void decodeLine_data();
+    void decodeLine();
+    void lookupUrl_data();
+    void lookupUrl();
+};
+
+void tst_AidsCore::bandItems()
+{
+    QCOMPARE(aids::bandItems(), (QStringList{u"7MHz"_s, u"14MHz"_s, u"18MHz"_s, u"21MHz"_s, u"24MHz"_s,
+                                             u"28MHz"_s, u"50MHz"_s}));
+    QCOMPARE(aids::initialBandItem(), u"14MHz"_s);
+}
+
+void tst_AidsCore::bands_data()
+{
+    QTest::addColumn<int>("family");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<qint64>("hz");
+    QTest::addColumn<Writes>("selection"); // band picked from the list
+    QTest::addColumn<Writes>("reference"); // reference button
+    for (int family = 0; family <= 3; ++family) {
+        for (const BandRow &band : kBands) {
+            const Writes frequency = frequencyFrame(band, family);
+            // The text families have no reference frame for 50 MHz.
+            const bool noReference = family <= 1 && band.hz == 50330000;
+            QTest::addRow("family %d, %s", family, band.item)
+                << family << QString::fromLatin1(band.item) << band.hz << kModeFrames[family] + frequency
+                << (noReference ? Writes{} : frequency);
+        }
+    }
+    for (const char *typed : {"14 MHz", "14mhz", "14MHz ", "14", "10MHz", ""})
+        QTest::addRow("typed \"%s\"", typed)
+            << 2 << QString::fromLatin1(typed) << kNothing << Writes{} << Writes{};
+    QTest::newRow("family 5") << 5 << u"14MHz"_s << qint64(14076000) << Writes{} << Writes{};
+    QTest::newRow("family -1") << -1 << u"14MHz"_s << qint64(14076000) << Writes{} << Writes{};
+}
+
+void tst_AidsCore::bands()
+{
+    QFETCH(int, family);
+    QFETCH(QString, item);
+    QFETCH(qint64, hz);
+    QFETCH(Writes, selection);
+    QFETCH(Writes, reference);
+    QCOMPARE(aids::bandFrequencyHz(item).value_or(kNothing), hz);
+    QCOMPARE(aids::bandSelectionWrites(family, item, kCiv), selection);
+    QCOMPARE(aids::referenceWrites(family, item, kCiv), reference);
+}
+
+void tst_AidsCore::offsetTarget_data()
+{
+    QTest::addColumn<QString>("dial");
+    QTest::addColumn<QString>("offset");
+    QTest::addColumn<qint64>("hz");
+    QTest::newRow("523 up") << u"14076.000"_s << u"523"_s << qint64(14076523);
+    QTest::newRow("523 down") << u"7026.000"_s << u"-523"_s << qint64(7025477);
+    QTest::newRow("fraction dropped") << u"14076.000"_s << u"523.9"_s << qint64(14076523);
+    QTest::newRow("negative fraction rounds down") << u"14076.000"_s << u"-523.5"_s << qint64(14075476);
+    QTest::newRow("zero offset keeps the dial") << u"14076.520"_s << u"0"_s << qint64(14076520);
+    QTest::newRow("dial thousandths, offset down") << u"28076.003"_s << u"-3"_s << qint64(28076000);
+    QTest::newRow("blanks and plus sign") << u" 14076.000"_s << u" +523 "_s << qint64(14076523);
+    QTest::newRow("dial No Data") << u"No Data"_s << u"523"_s << kNothing;
+    QTest::newRow("dial zero") << u".000"_s << u"523"_s << kNothing;
+    QTest::newRow("dial negative") << u"-7026.000"_s << u"523"_s << kNothing;
+    QTest::newRow("dial with a unit") << u"14076.5 kHz"_s << u"0"_s << kNothing;
+    QTest::newRow("offset empty") << u"14076.000"_s << QString() << kNothing;
+    QTest::newRow("offset letters") << u"14076.000"_s << u"HIJKLMNO"_s << kNothing;
+    QTest::newRow("offset with a tail") << u"14076.000"_s << u"12a"_s << kNothing;
+    QTest::newRow("offset with an exponent") << u"14076.000"_s << u"1e3"_s << kNothing;
+    QTest::newRow("sum just below zero") << u"0.5"_s << u"-500.5"_s << kNothing;
+    QTest::newRow("sum exactly zero") << u"0.5"_s << u"-500"_s << qint64(0);
+    QTest::newRow("sum beyond any count") << u"99999999999999999999"_s << u"0"_s << kNothing;
+}
+
+void tst_AidsCore::offsetTarget()
+{
+    QFETCH(QString, dial);
+    QFETCH(QString, offset);
+    QFETCH(qint64, hz);
+    QCOMPARE(aids::offsetTargetHz(dial, offset).value_or(kNothing), hz);
+}
+
+void tst_AidsCore::clickOffset()
+{
+    QCOMPARE(aids::clickOffsetHz(0.0, 511.0), -1000.0);
+    QCOMPARE(aids::clickOffsetHz(255.5, 511.0), 0.0);
+    QCOMPARE(aids::clickOffsetHz(383.25, 511.0), 500.0);
+    QCOMPARE(aids::clickOffsetHz(511.0, 511.0), 1000.0);
+}
+
+void tst_AidsCore::clickTarget_data()
+{
+    QTest::addColumn<QString>("dial");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<int>("family");
+    QTest::addColumn<qint64>("hz");
+    const double w = 400.0;
+    for (int family = 0; family <= 3; ++family)
+        QTest::addRow("3W/4 at 14 MHz, family %d", family)
+            << u"14076.000"_s << w * 3 / 4 << w << family << qint64(14076500);
+    QTest::newRow("left edge at 14 MHz") << u"14076.000"_s << 0.0 << w << 1 << qint64(14075000);
+    QTest::newRow("3W/4 at 7 MHz, Yaesu text") << u"7076.000"_s << w * 3 / 4 << w << 0 << qint64(7076500);
+    QTest::newRow("3W/4 at 7 MHz, FT-897 subtracts")
+        << u"7076.000"_s << w * 3 / 4 << w << 3 << qint64(7075500);
+    QTest::newRow("left edge at 7 MHz, FT-897 adds") << u"7076.000"_s << 0.0 << w << 3 << qint64(7077000);
+    QTest::newRow("FT-897 at 10000 kHz adds") << u"10000.000"_s << w * 3 / 4 << w << 3 << qint64(10000500);
+    QTest::newRow("FT-897 at 9999.999 kHz subtracts")
+        << u"9999.999"_s << w * 3 / 4 << w << 3 << qint64(9999499);
+    QTest::newRow("a third rounds down") << u"14076.000"_s << w / 3 << w << 0 << qint64(14075666);
+    QTest::newRow("a third, FT-897 below 10 MHz") << u"7076.000"_s << w / 3 << w << 3 << qint64(7076333);
+    QTest::newRow("dial with decimals") << u"14076.520"_s << w / 2 << w << 2 << qint64(14076520);
+    QTest::newRow("No Data") << u"No Data"_s << w / 2 << w << 0 << kNothing;
+    QTest::newRow("dial zero") << u"0.000"_s << w / 2 << w << 0 << kNothing;
+    QTest::newRow("dial with a unit") << u"14076 kHz"_s << w / 2 << w << 0 << kNothing;
+    QTest::newRow("width zero") << u"14076.000"_s << 0.0 << 0.0 << 0 << kNothing;
+    QTest::newRow("width negative") << u"14076.000"_s << 10.0 << -400.0 << 0 << kNothing;
+    QTest::newRow("x not a number") << u"14076.000"_s << std::numeric_limits<double>::quiet_NaN() << w << 0
+                                    << kNothing;
+    QTest::newRow("family 5") << u"14076.000"_s << w / 2 << w << 5 << kNothing;
+    QTest::newRow("family -1") << u"14076.000"_s << w / 2 << w << -1 << kNothing;
+    QTest::newRow("below 0 Hz") << u"0.5"_s << 0.0 << w << 0 << kNothing;
+}
+
+void tst_AidsCore::clickTarget()
+{
+    QFETCH(QString, dial);
+    QFETCH(double, x);
+    QFETCH(double, width);
+    QFETCH(int, family);
+    QFETCH(qint64, hz);
+    QCOMPARE(aids::clickTargetHz(dial, x, width, family).value_or(kNothing), hz);
+}
+
+void tst_AidsCore::decodeLine_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("imported");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("offset");         // an offset enables the frequency set
+    const QString head = u"0123456789ABCDEFG"_s; // the 17 characters before the offset field
+    QTest::newRow("decode line") << head + u"    -523 CQ CALL1 GRID"_s << true << u"CALL1"_s << u"-523"_s;
+    QTest::newRow("trailing blank makes the grid the call")
+        << head + u"    -523 CQ CALL1 GRID "_s << true << u"GRID"_s << u"-523"_s;
+    QTest::newRow("two blanks before the last word") << u"CQ CALL1  GRID"_s << true << QString() << QString();
+    QTest::newRow("one blank") << u"CALL1 GRID"_s << false << QString() << QString();
+    QTest::newRow("one blank, in front") << u" CALL1"_s << false << QString() << QString();
+    QTest::newRow("empty") << QString() << false << QString() << QString();
+    QTest::newRow("short line") << u"short a b"_s << true << u"a"_s << QString();
+    QTest::newRow("two blanks only") << u"  "_s << true << QString() << QString();
+    QTest::newRow("letters in the offset field")
+        << u"0123456789ABCDEFGHIJKLMNOPQ CQ CALL1 GRID"_s << true << u"CALL1"_s << u"HIJKLMNO"_s;
+    QTest::newRow("offset field cut by the text's end")
+        << u"0123456789 K1A Z 12"_s << true << u"Z"_s << u"12"_s;
+    QTest::newRow("exactly 17 characters") << u"0123456789 BCDEF "_s << true << u"BCDEF"_s << QString();
+    QTest::newRow("only blanks in the offset field")
+        << head + u"        CQ CALL1 GRID"_s << true << u"CALL1"_s << QString();
+    QTest::newRow("tab is not a separator")
+        << head + u"    -523 CQ\tCALL1 GRID"_s << true << u"CQ\tCALL1"_s << u"-523"_s;
+    QTest::newRow("line break is not a separator")
+        << head + u"    -523 CQ CALL1\r\nGRID"_s << true << u"CQ"_s << u"-523"_s;
+    QTest::newRow("tabs around the offset are kept")
+        << head + u"  \t-523\t CQ CALL1 GRID"_s << true << u"CALL1"_s << u"\t-523\t"_s;
+    QTest::newRow("Japanese text") << head + u"    -523 CQ ＪＡ１ GRID"_s << true << u"ＪＡ１"_s << u"-523"_s;
+}
+
+void tst_AidsCore::decodeLine()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(bool, imported);
+    QFETCH(QString, call);
+    QFETCH(QString, offset);
+    const std::optional<aids::DecodeImport> result = aids::parseDecodeLine(clipboard);
+    QCOMPARE(result.has_value(), imported);
+    if (!result)
+        return;
+    QCOMPARE(result->call, call);
+    QCOMPARE(result->offset, offset);
+    QCOMPARE(result->enablesFrequencySet(), !offset.isEmpty());
+}
+
+void tst_AidsCore::lookupUrl_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QByteArray>("encoded"); // what follows https://www.qrz.com/db/
+    QTest::newRow("plain call, case kept") << u"ja1ABC"_s << "ja1ABC"_ba;
+    QTest::newRow("empty call") << QString() << QByteArray();
+    QTest::newRow("blanks inside and around") << u" JA1 ABC "_s << "%20JA1%20ABC%20"_ba;
+    QTest::newRow("portable slash") << u"JA1ABC/P"_s << "JA1ABC%2FP"_ba;
+    QTest::newRow("climbing up") << u"../../etc"_s << "..%2F..%2Fetc"_ba;
+    QTest::newRow("dot dot looks up nothing") << u".."_s << QByteArray();
+    QTest::newRow("dot looks up nothing") << u"."_s << QByteArray();
+    QTest::newRow("three dots are a segment") << u"..."_s << "..."_ba;
+    QTest::newRow("quotes and ampersand") << u"A\"B'&C"_s << "A%22B%27%26C"_ba;
+    QTest::newRow("option-like") << u"--new-window"_s << "--new-window"_ba;
+    QTest::newRow("query and fragment") << u"A?x=1#y"_s << "A%3Fx%3D1%23y"_ba;
+    QTest::newRow("shell characters") << u"A;B|C$(D)`"_s << "A%3BB%7CC%24%28D%29%60"_ba;
+    QTest::newRow("percent") << u"A%20B"_s << "A%2520B"_ba;
+    QTest::newRow("non-ASCII") << u"ＪＡ１"_s << "%EF%BC%AA%EF%BC%A1%EF%BC%91"_ba;
+    QTest::newRow("line break") << u"A\nB"_s << "A%0AB"_ba;
+}
+
+void tst_AidsCore::lookupUrl()
+{
+    QFETCH(QString, call);
+    QFETCH(QByteArray, encoded);
+    const QUrl url = aids::lookupUrl(call);
+    QVERIFY(url.isValid());
+    QCOMPARE(url.toEncoded(), "https://www.qrz.com/db/"_ba + encoded);
+    QCOMPARE(aids::lookupServiceName(), u"QRZ.com"_s);
+}
+
+QTEST_APPLESS_MAIN(tst_AidsCore)
+#include "tst_AidsCore.moc"
