@@ -459,8 +459,11 @@ void frmKorvane::paintSpectrum()
     if (!m_engine)
         return;
     const auto mode = m_option2[0]->isChecked() ? spectrum::DisplayMode::Trace : spectrum::DisplayMode::Waterfall;
+    const int phaseBefore = m_state.paintPhase;
     spectrum::PaintSpectrum(*m_engine, m_painter, m_state, mode);
-    m_picture1->update();
+    // The waterfall changes on one spectrum in four; repaint only when something was drawn.
+    if (mode == spectrum::DisplayMode::Trace || phaseBefore == 0)
+        m_picture1->update();
 }
 
 void frmKorvane::showLineError(const QString &message)
