@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "cat/QtSerialPort.h"
+#include "cat/SwitchingPort.h"
 #include "spectrum/SoundCardEngine.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     for (const QAudioDevice &device : QMediaDevices::audioInputs())
         inputs.append(device.description());
 
-    veltrane::app::Application app(std::make_unique<veltrane::cat::QtSerialPort>(),
+    veltrane::app::Application app(std::make_unique<veltrane::cat::SwitchingPort>(),
                                    std::make_unique<veltrane::spectrum::SoundCardEngine>());
     app.start(inputs);
     return QApplication::exec();

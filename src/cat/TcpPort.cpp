@@ -1,0 +1,148 @@
+#include "cat/TcpPort.h"
+
+#include "cat/CommEvents.h"
+#include "cat/NetAddress.h"
+
+using namespace Qt::StringLiterals;
+
+namespace veltrane::cat {
+
+TcpPort::TcpPort(QObject *parent) : SerialPort(parent)
+{
+    m_connectTimer.setSingleShot(true);
+    m_connectTimer.setInterval(kConnectTimeoutMs);
+    connect(&m_connectTimer, &QTimer::timeout, this,
+            [this] { failConnect(OpenFailure::NotFound, u"no connection within the time-out"_s); });
+    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+        m_connectTimer.stop();
+        m_connected = true;
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    });
+    connect(&m_socket, &QTcpSocket::readyRead, this, &TcpPort::onReadyRead);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpPort::onError);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &TcpPort::onDisconnected);
+}
+
+TcpPort::~TcpPort()
+{
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
+bool TcpPort::open()
+{
+    if (isOpen())
+        return true;
+    m_openFailure = OpenFailure::None;
+    m_openError.clear();
+    const AddressParse parsed = parseTcpUrl(portName());
+    if (!parsed.address) {
+        m_openFailure = OpenFailure::NotFound;
+        m_openError = parsed.error;
+        return false;
+    }
+    m_connected = false;
+    m_socket.connectToHost(parsed.address->host, parsed.address->port);
+    if (m_socket.state() == QAbstractSocket::UnconnectedState) // refused before any event loop turn
+        return false;
+    m_connectTimer.start();
+    return true;
+}
+
+void TcpPort::close()
+{
+    m_connectTimer.stop();
+    m_connected = false;
+    if (m_socket.state() == QAbstractSocket::ConnectedState)
+        m_socket.flush(); // what was written goes out before the connection ends
+    m_socket.abort();
+}
+
+bool TcpPort::isOpen() const
+{
+    return m_socket.state() != QAbstractSocket::UnconnectedState;
+}
+
+bool TcpPort::isConnected() const
+{
+    return m_connected && m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool TcpPort::write(const QByteArray &data)
+{
+    if (!isOpen())
+        return false;
+    return m_socket.write(data) == data.size();
+}
+
+QByteArray TcpPort::readAll()
+{
+    if (!isOpen())
+        return {};
+    if (inputLength() > 0)
+        return m_socket.read(inputLength());
+    return m_socket.readAll();
+}
+
+qint64 TcpPort::bytesWaiting() const
+{
+    return isOpen() ? m_socket.bytesAvailable() : 0;
+}
+
+void TcpPort::discardInput()
+{
+    if (isOpen())
+        m_socket.readAll();
+}
+
+bool TcpPort::restart()
+{
+    discardInput();
+    return isOpen();
+}
+
+bool TcpPort::setModemLines(bool, bool)
+{
+    return false; // a network connection has no modem lines
+}
+
+void TcpPort::onReadyRead()
+{
+    if (m_socket.bytesAvailable() > kInputLimit) {
+        m_socket.readAll();
+        emit commEvent(comEventRxOver);
+        return;
+    }
+    bytesArrived();
+}
+
+void TcpPort::failConnect(OpenFailure failure, const QString &why)
+{
+    m_connectTimer.stop();
+    m_openFailure = failure;
+    m_openError = why;
+    m_socket.abort();
+}
+
+void TcpPort::onError(QAbstractSocket::SocketError error)
+{
+    if (!m_connected) {
+        // The connect failed: a failed open, told to nobody; the keep-alive tries again.
+        const OpenFailure failure = error == QAbstractSocket::SocketAccessError ? OpenFailure::Permission
+                                                                                 : OpenFailure::NotFound;
+        failConnect(failure, m_socket.errorString());
+        return;
+    }
+    onDisconnected();
+}
+
+void TcpPort::onDisconnected()
+{
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_socket.abort();
+    emit deviceLost();
+}
+
+} // namespace veltrane::cat
