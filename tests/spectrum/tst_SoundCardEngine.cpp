@@ -1,30 +1,45 @@
-// The engine without a sound server: starting finds no device, posts nothing, serves zeros,
-// and every call stays harmless, so the program runs on with a blank display.
+// The engine's signal path fed synthetic samples: 0..100 dB spectra, their cadence, the rate
+// conversion of 44.1/48 kHz devices, the hand-over to the window; and the engine itself with
+// no sound server, which must stay quiet.
 
+#include "SpectrumTestWindow.h"
+#include "spectrum/Resampler.h"
 #include "spectrum/SoundCardEngine.h"
+#include "spectrum/SpectrumPipeline.h"
+#include "spectrum/SpectrumStore.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
 using namespace veltrane::spectrum;
+using veltrane::spectrum::test::SpectrumTestWindow;
 
 namespace {
 
-class CountingWindow : public QObject
+std::vector<float> tone(double hz, double amplitude, int rate, int count, double phase = 0.3)
 {
-public:
-    int spectrumEvents = 0;
+    std::vector<float> samples(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n)
+        samples[size_t(n)] = float(amplitude * std::sin(2.0 * std::numbers::pi * hz * n / rate + phase));
+    return samples;
+}
 
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::Type(SpectrumDataEventType))
-            ++spectrumEvents;
-        return QObject::event(e);
-    }
-};
+// Feeds `samples` in pieces of `chunk` and collects the spectra.
+std::vector<Spectrum> spectraOf(std::span<const float> samples, size_t chunk)
+{
+    std::vector<Spectrum> spectra;
+    SpectrumPipeline pipeline([&](const Spectrum &s) { spectra.push_back(s); });
+    for (size_t i = 0; i < samples.size(); i += chunk)
+        pipeline.feed(samples.subspan(i, std::min(chunk, samples.size() - i)));
+    return spectra;
+}
 
 } // namespace
 
@@ -35,71 +50,193 @@ class TestSoundCardEngine : public QObject
 private slots:
     void initTestCase()
     {
-        // No sound server for this test, whatever else runs beside it: the client library is
-        // pointed at a socket that does not exist (and so never starts a server of its own).
+        // No sound server here, whatever runs beside the test: the client library is pointed at
+        // a socket that does not exist (and so never starts a server of its own).
         QVERIFY(m_scratch.isValid());
-        qputenv("PULSE_SERVER",
-                (QStringLiteral("unix:") + m_scratch.filePath(QStringLiteral("no-server"))).toLocal8Bit());
+        qputenv("PULSE_SERVER", "unix:" + m_scratch.filePath(QStringLiteral("no-server")).toLocal8Bit());
     }
 
-    void noDeviceMeansNoData_data()
+    void cadence_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<int>("chunk");
+        QTest::addColumn<int>("spectra");
+
+        QTest::newRow("one short of the first") << 2047 << 1000 << 0;
+        QTest::newRow("first window") << 2048 << 2048 << 1;
+        QTest::newRow("one short of the second, sample by sample") << 4047 << 1 << 1;
+        QTest::newRow("second after 2000 more") << 4048 << 333 << 2;
+        QTest::newRow("one and a half seconds in 50 ms pieces") << 12048 << 400 << 6;
+        QTest::newRow("ten seconds, odd pieces") << 80000 << 37 << 39;
+    }
+    void cadence()
+    {
+        QFETCH(int, samples);
+        QFETCH(int, chunk);
+        QFETCH(int, spectra);
+
+        // A steady 900 Hz tone and a 1800 Hz tone growing from nothing, so every spectrum differs.
+        std::vector<float> input = tone(900.0, 0.3, 8000, samples);
+        const auto rising = tone(1800.0, 0.2, 8000, samples, 1.1);
+        for (size_t i = 0; i < input.size(); ++i)
+            input[i] += rising[i] * float(i) / float(samples);
+
+        const auto pieces = spectraOf(input, size_t(chunk));
+        QCOMPARE(int(pieces.size()), spectra);
+        QVERIFY(pieces == spectraOf(input, input.size())); // pieces do not change the result
+        if (spectra > 1) // the hop moves the window on: the rising tone shows in later spectra
+            QVERIFY(pieces.back()[461] > pieces.front()[461]);
+    }
+
+    void decibelScaleFollowsTheLogarithm()
+    {
+        // Sweep 120 dB in 0.01 dB steps against the plain formula (away from exact half steps).
+        const float fullScale = 262144.0f; // the pipeline's own reference, 512 squared
+        const DecibelScale scale(fullScale);
+        int compared = 0;
+        for (double db = -110.0; db <= 10.0; db += 0.01) {
+            if (std::abs(db - std::floor(db) - 0.5) < 0.001)
+                continue;
+            const int expected = std::clamp(int(std::floor(db + 0.5)) + 100, 0, 100);
+            QCOMPARE(scale(float(fullScale * std::pow(10.0, db / 10.0))), expected);
+            ++compared;
+        }
+        QVERIFY(compared > 11000);
+        QCOMPARE(scale(0.0f), 0);
+        QCOMPARE(scale(std::numeric_limits<float>::denorm_min()), 0);
+        QCOMPARE(scale(std::numeric_limits<float>::infinity()), 100);
+    }
+
+    void toneLevels_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("chunk"); // the device's pieces
+        QTest::addColumn<double>("hz");
+        QTest::addColumn<double>("amplitude"); // 1.0 is full scale
+        QTest::addColumn<int>("bin");          // where the tone (or its alias) lands at 8000 samples/s
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("away"); // the most any bin over 40 bins from it may read
+
+        QTest::newRow("1270 Hz full scale") << 8000 << 2000 << 1270.0 << 1.0 << 325 << 99 << 100 << 0;
+        QTest::newRow("1270 Hz 20 dB weaker") << 8000 << 5 << 1270.0 << 0.1 << 325 << 79 << 80 << 0;
+        QTest::newRow("1000 Hz on a bin, 40 dB down")
+            << 8000 << 400 << 1000.0 << 0.01 << 256 << 60 << 60 << 0;
+        QTest::newRow("3900 Hz full scale") << 8000 << 1 << 3900.0 << 1.0 << 998 << 98 << 100 << 0;
+        QTest::newRow("silence") << 8000 << 2048 << 1270.0 << 0.0 << 325 << 0 << 0 << 0;
+        QTest::newRow("48 kHz, 2000 Hz kept") << 48000 << 7 << 2000.0 << 1.0 << 512 << 99 << 100 << 0;
+        QTest::newRow("48 kHz, 4400 Hz rejected (alias at 3600 Hz)")
+            << 48000 << 2400 << 4400.0 << 1.0 << 922 << 0 << 20 << 20;
+        QTest::newRow("44.1 kHz, 2000 Hz kept") << 44100 << 1 << 2000.0 << 1.0 << 512 << 99 << 100 << 0;
+        QTest::newRow("44.1 kHz, 5000 Hz rejected (alias at 3000 Hz)")
+            << 44100 << 441 << 5000.0 << 1.0 << 768 << 0 << 20 << 20;
+        QTest::newRow("16 kHz, 6000 Hz rejected (alias at 2000 Hz)")
+            << 16000 << 3 << 6000.0 << 1.0 << 512 << 0 << 20 << 20;
+    }
+    void toneLevels()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, chunk);
+        QFETCH(double, hz);
+        QFETCH(double, amplitude);
+        QFETCH(int, bin);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(int, away);
+
+        // Two seconds, so any rate filter has settled; judge the last spectrum.
+        const auto input = tone(hz, amplitude, rate, 2 * rate);
+        std::vector<float> whole;
+        Resampler(rate).process(input, whole);
+        QCOMPARE(int(whole.size()), 16000);
+        Resampler streaming(rate); // the same stream in pieces gives the same samples
+        std::vector<float> pieces;
+        for (size_t i = 0; i < input.size(); i += size_t(chunk))
+            streaming.process(std::span(input).subspan(i, std::min(size_t(chunk), input.size() - i)), pieces);
+        QVERIFY(pieces == whole);
+
+        const Spectrum s = spectraOf(whole, whole.size()).back();
+        QVERIFY2(s[size_t(bin)] >= minimum && s[size_t(bin)] <= maximum,
+                 qPrintable(QString::number(s[size_t(bin)])));
+        for (int b = 0; b < SpectrumBins; ++b)
+            if (std::abs(b - bin) > 40)
+                QVERIFY2(s[size_t(b)] <= away,
+                         qPrintable(QStringLiteral("bin %1: %2").arg(b).arg(s[size_t(b)])));
+    }
+
+    void storeNeverShowsHalfASpectrum()
+    {
+        // A writer publishes spectra whose bins all hold the same number; every copy the reader
+        // takes meanwhile must be uniform.
+        SpectrumStore store;
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            Spectrum s;
+            for (int g = 1; g <= 20000; ++g) {
+                s.fill(g);
+                store.publish(s);
+            }
+            done = true;
+        });
+        int mixed = 0;
+        int reads = 0;
+        std::array<qint32, SpectrumBins> data;
+        while (!done || reads == 0) {
+            store.copy(data.data(), 0, SpectrumBins);
+            mixed += std::any_of(data.begin(), data.end(), [&](qint32 v) { return v != data[0]; }) ? 1 : 0;
+            ++reads;
+        }
+        writer.join();
+        QCOMPARE(mixed, 0);
+        QCOMPARE(store.generation(), quint64(20000));
+    }
+
+    void deliveryPostsOneEventPerSpectrum()
+    {
+        auto store = std::make_shared<SpectrumStore>();
+        SpectrumTestWindow window;
+        SpectrumPipeline pipeline(SpectrumDelivery(store, &window));
+        pipeline.feed(tone(1270.0, 1.0, 8000, 2048 + 3 * 2000));
+        QCOMPARE(window.spectrumEvents(), 0); // posted, not sent: they wait for the event loop
+        QCoreApplication::processEvents();
+        QCOMPARE(window.spectrumEvents(), 4);
+        std::array<qint32, SpectrumBins> data{};
+        QCOMPARE(store->copy(data.data(), -5, 2000), SpectrumBins); // clipped to the spectrum
+        QVERIFY(data[325] >= 99);
+
+        std::thread capture([&] { // as the capture thread delivers them
+            SpectrumPipeline other(SpectrumDelivery(store, &window));
+            other.feed(tone(500.0, 0.1, 8000, 2048 + 2000));
+        });
+        capture.join();
+        QCoreApplication::processEvents();
+        QCOMPARE(window.spectrumEvents(), 6);
+        QCOMPARE(store->generation(), quint64(6));
+    }
+
+    void engineWithoutServerStaysQuiet_data()
     {
         QTest::addColumn<int>("device");
         QTest::newRow("default input") << -1;
-        QTest::newRow("first listed input") << 0;
         QTest::newRow("beyond the list") << 7;
-        QTest::newRow("negative other than -1") << -3;
     }
-    void noDeviceMeansNoData()
+    void engineWithoutServerStaysQuiet()
     {
         QFETCH(int, device);
-        CountingWindow window;
+        SpectrumTestWindow window;
         SoundCardEngine engine;
-        // The same calls, in the same order, as the main window's start-up.
+        QCOMPARE(engine.fnStopSoundCard(), 0); // harmless before any start
         QCOMPARE(engine.fnStartSoundCard(&window, device, 1), 0);
-        engine.fnSetRXFrequency(1270, 0, 0);
-        engine.fnSetRXPSKMode(0, 0);
-        engine.fnSetSquelchThreshold(0, 0, 0);
-        engine.fnSetAFCLimit(500, 0);
-        engine.fnSetFFTMode(3, 100, 1);
         QVERIFY(!engine.isCapturing());
-        QCOMPARE(engine.rxFrequencyHz(), 1270);
-
         QCoreApplication::processEvents();
-        QCOMPARE(window.spectrumEvents, 0);
+        QCOMPARE(window.spectrumEvents(), 0);
 
         std::array<qint32, SpectrumBins> data;
         data.fill(77);
         QCOMPARE(engine.fnGetFFTData(data.data(), 69, 581), 512);
-        QCOMPARE(data[68], 77);
-        QCOMPARE(data[69], 0);
-        QCOMPARE(data[580], 0);
-        QCOMPARE(data[581], 77);
-
-        engine.fnStopSoundCard();
-        engine.fnStopSoundCard();
-        QVERIFY(!engine.isCapturing());
-    }
-
-    void stopRemovesQueuedAnnouncements()
-    {
-        CountingWindow window;
-        SoundCardEngine engine;
-        engine.fnStartSoundCard(&window, -1, 1);
-        QCoreApplication::postEvent(&window, new QEvent(QEvent::Type(SpectrumDataEventType)));
-        QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
-        engine.fnStopSoundCard();
-        QCoreApplication::processEvents();
-        // Without a device the engine never took the window, so nothing was removed.
-        QCOMPARE(window.spectrumEvents, 1);
-    }
-
-    void stopWithoutStart()
-    {
-        SoundCardEngine engine;
+        QCOMPARE(std::count(data.begin() + 69, data.begin() + 581, 0), 512); // zeros, in those bins only
+        QCOMPARE(std::count(data.begin(), data.end(), 77), 512);
         QCOMPARE(engine.fnStopSoundCard(), 0);
-        std::array<qint32, SpectrumBins> data{};
-        QCOMPARE(engine.fnGetFFTData(data.data(), 0, SpectrumBins), SpectrumBins);
     }
 
 private:
