@@ -36,7 +36,7 @@ const Band *findBand(QStringView itemText)
 
 bool isFamily(int family)
 {
-    return family >= cat::kYaesuText && family <= cat::kFt897;
+    return family >= cat::kYaesuText && family <= cat::kRigctld;
 }
 
 bool isTextFamily(int family)

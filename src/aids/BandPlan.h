@@ -27,12 +27,14 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText);
 //   family 0, "21MHz" -> "MD02;", "FA21076000;"
 //   family 2 (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |
 //                                                00 60 07 21 00 | FD
-// Nothing for a text that is not an item or a family outside 0..3.
+//   family 4 (rigctld), "21MHz" -> "M USB 0\n", "F 21076000\n"
+// Nothing for a text that is not an item or a family outside 0..4.
 cat::Writes bandSelectionWrites(int family, QStringView itemText, const cat::CivFraming &civ);
 
 // Reference button: the set-frequency frame alone, no mode frame.
 //   family 2, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD
-// The text families have no reference frame for "50MHz": nothing is sent then.
+// The Yaesu and Kenwood text families have no reference frame for "50MHz": nothing is sent
+// then. The rigctld family has one for every band.
 cat::Writes referenceWrites(int family, QStringView itemText, const cat::CivFraming &civ);
 
 } // namespace veltrane::aids

@@ -46,7 +46,7 @@ double clickOffsetHz(double x, double width)
 
 std::optional<qint64> clickTargetHz(const QString &dialText, double x, double width, int family)
 {
-    if (family < cat::kYaesuText || family > cat::kFt897)
+    if (family < cat::kYaesuText || family > cat::kRigctld)
         return std::nullopt;
     const std::optional<double> dialKhz = config::wholeNumber(dialText);
     if (!dialKhz || !(*dialKhz > 0.0) || !(*dialKhz * 1000.0 > 0.0) || !(width > 0.0) || !std::isfinite(x))

@@ -27,7 +27,7 @@ double clickOffsetHz(double x, double width);
 // 10000 kHz) subtracts the offset instead.
 //   ("14076.000", 3W/4, W, 0) -> 14 076 500   ("7076.000", 3W/4, W, 3) -> 7 075 500
 // Nothing when the dial text is not wholly a number or not above 0 ("No Data"), the width is
-// not above 0, x is not finite, the family is outside 0..3, or the result is below 0 Hz.
+// not above 0, x is not finite, the family is outside 0..4, or the result is below 0 Hz.
 std::optional<qint64> clickTargetHz(const QString &dialText, double x, double width, int family);
 
 } // namespace veltrane::aids

@@ -159,6 +159,58 @@ std::optional<double> CivAnswerReader::take(QByteArrayView received, const CivFr
     return result;
 }
 
+namespace {
+
+constexpr qsizetype kMaxRigctldDigits = 11;
+
+// One complete rigctld line without its newline: the frequency in kHz, or nothing.
+//   "14076000" -> 14076.0, " 7026000\r" -> 7026.0, "RPRT -1" -> nothing, "0" -> nothing
+std::optional<double> rigctldFrequency(QByteArrayView line)
+{
+    const QByteArrayView number = line.trimmed();
+    if (number.isEmpty() || number.size() > kMaxRigctldDigits)
+        return std::nullopt;
+    qint64 hz = 0;
+    for (const char c : number) {
+        if (!isDigit(c))
+            return std::nullopt;
+        hz = hz * 10 + (c - '0');
+    }
+    if (hz <= 0)
+        return std::nullopt;
+    return double(hz) / 1000.0;
+}
+
+} // namespace
+
+std::optional<double> RigctldLineReader::take(QByteArrayView received)
+{
+    std::optional<double> result;
+    QByteArrayView rest = received;
+    while (!rest.isEmpty()) {
+        const qsizetype end = rest.indexOf('\n');
+        const QByteArrayView piece = end < 0 ? rest : rest.first(end);
+        if (!m_skipping) {
+            if (m_line.size() + piece.size() > kMaxLine) {
+                m_line.clear();
+                m_skipping = true;
+            } else {
+                m_line += piece;
+            }
+        }
+        if (end < 0)
+            break;
+        if (!m_skipping) {
+            if (const auto khz = rigctldFrequency(m_line))
+                result = khz;
+        }
+        m_line.clear();
+        m_skipping = false;
+        rest = rest.sliced(end + 1);
+    }
+    return result;
+}
+
 std::optional<double> ft897Answer(QByteArrayView received)
 {
     if (received.size() != 5)

@@ -55,6 +55,31 @@ private:
     QByteArray m_tail;
 };
 
+// Family 4: rigctld answers "f" with the dial frequency in whole hertz on a line of its own.
+//   "14076000\n" -> 14076.0, "145000000\r\n" -> 145000.0
+//   "RPRT -1\n" (an error), "RPRT 0\n" (the answer to a set), "14076000.5\n", "abc\n" -> nothing
+// A line counts only once its newline has come: the unfinished last line is kept for the next
+// read (at most kMaxLine bytes; a longer line is noise and is dropped up to its newline). Of
+// several complete lines the last valid one counts, as it is the newest reading. Blanks around
+// the number are allowed; it must have 1 to 11 digits and be above 0 Hz.
+class RigctldLineReader
+{
+public:
+    std::optional<double> take(QByteArrayView received);
+    void reset()
+    {
+        m_line.clear();
+        m_skipping = false;
+    }
+    QByteArray pendingLine() const { return m_line; }
+
+    static constexpr qsizetype kMaxLine = 64;
+
+private:
+    QByteArray m_line;       // the unfinished line so far
+    bool m_skipping = false; // inside an overlong line: drop up to its newline
+};
+
 // Family 3: exactly five bytes, the first four the frequency in 10 Hz units as eight BCD
 // digits, most significant first; the fifth (the mode) is ignored. No range test.
 //   01 40 76 52 01 -> 14076.52; four or six bytes, or a nibble above 9 -> nothing

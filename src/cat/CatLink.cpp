@@ -1,6 +1,7 @@
 #include "cat/CatLink.h"
 
 #include "cat/CommEvents.h"
+#include "cat/NetAddress.h"
 
 #include <cmath>
 
@@ -12,8 +13,9 @@ constexpr int kPollTextMs = 200;
 constexpr int kPollCivMs = 220;
 
 // The receive threshold per family: the lengths of the Yaesu and Kenwood answers, none for CI-V
-// (its poll reads on its own tick), five bytes for the FT-897 answer.
-constexpr int kThresholds[4] = {11, 14, 0, 5};
+// (its poll reads on its own tick), five bytes for the FT-897 answer, none for rigctld (its
+// answers are lines of any length, read on the Timer2 tick).
+constexpr int kThresholds[5] = {11, 14, 0, 5, 0};
 
 // A one-byte CI-V address from its hexadecimal text ("74" -> 0x74); nothing when the text is
 // empty, not hexadecimal or above FF.
@@ -57,6 +59,8 @@ CivFraming CatLink::civFraming() const
 QString CatLink::openFailureText(const SerialPort &port)
 {
     const QString device = port.portName();
+    if (isTcpUrl(device))
+        return QStringLiteral("The network port %1 could not be opened: %2").arg(device, port.lastOpenError());
     switch (port.lastOpenFailure()) {
     case OpenFailure::NotFound:
         return QStringLiteral("The serial port %1 does not exist.").arg(device);
@@ -79,18 +83,29 @@ QString CatLink::configurePort()
         return QStringLiteral("RIG= is not a number: ") + m_state.rigCode.value_or(QString());
 
     m_state.catEnabled = m_state.catPort.value_or(QString()) != u"0" || !m_state.catPort;
-    if (m_state.serialSettings && !m_state.serialSettings->isEmpty()) {
+    const QString catValue = m_state.catPort.value_or(QString());
+    // A network port has no line settings: RS232C= is neither checked nor applied then.
+    const bool network = family() == kRigctld || isTcpUrl(catValue);
+    if (!network && m_state.serialSettings && !m_state.serialSettings->isEmpty()) {
         if (!m_port.setSettings(*m_state.serialSettings))
             return QStringLiteral("RS232C= holds line settings the port cannot take: ") + *m_state.serialSettings;
     }
 
     m_state.portStatus = QStringLiteral("No Work");
     if (m_state.catEnabled) {
-        const QString catValue = m_state.catPort.value_or(QString());
-        const QString device = devicePathFor(catValue);
-        if (device.isEmpty())
-            return catValue.isEmpty() ? QStringLiteral("No serial port is configured (CAT=).")
-                                      : QStringLiteral("CAT= names no serial port: ") + catValue;
+        QString device;
+        if (network) {
+            const AddressParse parsed =
+                family() == kRigctld ? parseRigctldAddress(catValue) : parseTcpUrl(catValue);
+            if (!parsed.address)
+                return QStringLiteral("CAT= holds no usable network address (%1): %2").arg(catValue, parsed.error);
+            device = parsed.address->url();
+        } else {
+            device = devicePathFor(catValue);
+            if (device.isEmpty())
+                return catValue.isEmpty() ? QStringLiteral("No serial port is configured (CAT=).")
+                                          : QStringLiteral("CAT= names no serial port: ") + catValue;
+        }
         m_port.setPortName(device);
         if (!m_port.open())
             return openFailureText(m_port);
@@ -132,6 +147,7 @@ void CatLink::switchPollTimers()
     switch (family()) {
     case 0:
     case 1:
+    case kRigctld:
         m_timer3.stop();
         m_timer2.start();
         break;
@@ -166,7 +182,7 @@ void CatLink::Data_Request()
     if (!m_state.catEnabled || !m_port.isOpen())
         return;
     const int f = family();
-    if (f == 0 || f == 1 || f == 3)
+    if (f == 0 || f == 1 || f == 3 || f == kRigctld)
         m_port.write(readRequest(f, civFraming()));
 }
 
@@ -183,6 +199,10 @@ void CatLink::Data_Out()
             emit frequencyRead(*khz);
     } else if (f == 3) {
         FT897();
+    } else if (f == kRigctld) {
+        // Set commands are answered "RPRT 0" on the same connection; the reader skips those.
+        if (const auto khz = m_rigctldReader.take(m_port.readAll()))
+            emit frequencyRead(*khz);
     }
 }
 
@@ -231,6 +251,7 @@ void CatLink::resetReaders()
 {
     m_textReader.reset();
     m_civReader.reset();
+    m_rigctldReader.reset();
 }
 
 }  // namespace veltrane::cat

@@ -1,7 +1,9 @@
 #pragma once
 // The rig link: configures the serial port from the station state, keeps it open, runs the
 // poll of the configured rig family and hands every accepted answer on as a frequency.
-// It owns the two poll timers (Timer2 for the text families, Timer3 for CI-V) but not the port
+// The port may be a network one (a raw TCP port, or a rigctld daemon for family 4); the link
+// treats it like a serial port.
+// It owns the two poll timers (Timer2 for the text and rigctld families, Timer3 for CI-V) but not the port
 // (the application creates it) and not the main tick (Timer1 belongs to the main window, which
 // calls keepAliveAndRequest() from it). Frame layouts and answer tests are FrameCodec's and
 // AnswerReaders'; showing the frequency and the error boxes is the window's.
@@ -71,6 +73,7 @@ private:
     QTimer m_timer3;
     TextAnswerReader m_textReader;
     CivAnswerReader m_civReader;
+    RigctldLineReader m_rigctldReader;
 };
 
 }  // namespace veltrane::cat

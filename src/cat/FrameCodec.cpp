@@ -135,6 +135,8 @@ QByteArray readRequest(int family, const CivFraming &civ)
         return civHeader(civ, '\x03') + civ.end;
     case kFt897:
         return QByteArray("\x00\x00\x00\x00\x03", 5);
+    case kRigctld:
+        return QByteArrayLiteral("f\n");
     default:
         return {};
     }
@@ -154,6 +156,8 @@ Writes setFrequencyWrites(int family, qint64 hz, const CivFraming &civ)
         return {civHeader(civ, '\x05'), bytesOf(Frequency_Convert(lastDigits(hz, 10))), civ.end};
     case kFt897:
         return {bytesOf(lastDigits(hz / 10, 8) + u"01"_s)};
+    case kRigctld:
+        return {"F "_ba + digits + '\n'};
     default:
         return {};
     }
@@ -170,6 +174,8 @@ Writes modeUsbWrites(int family, const CivFraming &civ)
         return {civHeader(civ, '\x06') + '\x01' + civ.end};
     case kFt897:
         return {QByteArray("\x01\x00\x00\x00\x07", 5)};
+    case kRigctld:
+        return {QByteArrayLiteral("M USB 0\n")};
     default:
         return {};
     }

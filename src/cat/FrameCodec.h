@@ -4,7 +4,8 @@
 // state or knows when a frame is sent. The rig link and the operating aids hand the result to
 // the port, one element of Writes per write.
 //
-// Families: 0 Yaesu text CAT, 1 Kenwood text CAT, 2 ICOM CI-V, 3 Yaesu FT-897 five-byte CAT.
+// Families: 0 Yaesu text CAT, 1 Kenwood text CAT, 2 ICOM CI-V, 3 Yaesu FT-897 five-byte CAT,
+// 4 the rigctld daemon's line protocol (a command per line, ended by a newline).
 // Any other family builds nothing.
 
 #include <QByteArray>
@@ -37,6 +38,7 @@ inline constexpr int kYaesuText = 0;
 inline constexpr int kKenwoodText = 1;
 inline constexpr int kCiv = 2;
 inline constexpr int kFt897 = 3;
+inline constexpr int kRigctld = 4;
 
 // Reverses the five two-digit groups of the first ten characters of a CI-V digit text, which
 // turns the frequency in Hz into the CI-V order (least significant pair first) and back again:
@@ -62,7 +64,7 @@ QString BytesToHex(QByteArrayView bytes);
 double SetFrequency(QStringView text, int count);
 
 // The read-frequency request of a family:
-//   0, 1: "FA;"   2: FE FE rig ctl 03 FD   3: 00 00 00 00 03   other: empty
+//   0, 1: "FA;"   2: FE FE rig ctl 03 FD   3: 00 00 00 00 03   4: "f\n"   other: empty
 QByteArray readRequest(int family, const CivFraming &civ);
 
 // The set-frequency frame of a family for a dial frequency in Hz; the one builder used by band
@@ -75,11 +77,14 @@ QByteArray readRequest(int family, const CivFraming &civ);
 //        7 026 000 -> "0007026000" -> 00 60 02 07 00; beyond 10 digits the last 10 are kept
 //   3: Hz/10 as 8 BCD digits (the last 8 kept), then the command 01        (one write)
 //        14 076 523 -> "0140765201" -> 01 40 76 52 01
+//   4: "F " + whole hertz + "\n"                                            (one write)
+//        14 076 523 -> "F 14076523\n"
 // A negative frequency or another family builds no writes.
 Writes setFrequencyWrites(int family, qint64 hz, const CivFraming &civ);
 
 // The upper-sideband mode frame of a family, one write:
-//   0: "MD02;"   1: "MD2;"   2: FE FE rig ctl 06 01 FD   3: 01 00 00 00 07   other: none
+//   0: "MD02;"   1: "MD2;"   2: FE FE rig ctl 06 01 FD   3: 01 00 00 00 07
+//   4: "M USB 0\n" (passband 0: the rig's default width)                    other: none
 Writes modeUsbWrites(int family, const CivFraming &civ);
 
 } // namespace veltrane::cat

@@ -27,7 +27,7 @@ int rigFamily(const StationState &state)
     const auto v = strictNumber(*state.rigCode);
     if (!v)
         return -1;
-    for (int family = 0; family <= 3; ++family) {
+    for (int family = 0; family <= kHighestFamily; ++family) {
         if (*v == family)
             return family;
     }
@@ -41,7 +41,8 @@ bool rigCodeIsNumeric(const StationState &state)
 
 QString rigNameFor(int family)
 {
-    static const std::array<const char16_t *, 4> names{u"FT2000", u"TS480", u"ICOM", u"FT897"};
+    static const std::array<const char16_t *, kHighestFamily + 1> names{u"FT2000", u"TS480", u"ICOM", u"FT897",
+                                                                         u"RIGCTLD"};
     if (family < 0 || family >= int(names.size()))
         return {};
     return QString::fromUtf16(names[size_t(family)]);

@@ -14,9 +14,9 @@ struct StationState
 {
     QString workDir;                        // folder of Init.cfg and the position file
     QString myCall;                         // MYCALL=, upper-cased
-    std::optional<QString> catPort;         // CAT=, trimmed; unset when absent
+    std::optional<QString> catPort;         // CAT=, trimmed; unset when absent; a serial port or an address
     std::optional<QString> rigCode;         // RIG=, as read; unset when absent
-    QString rigName;                        // "FT2000", "TS480", "ICOM", "FT897" or empty
+    QString rigName;                        // "FT2000", "TS480", "ICOM", "FT897", "RIGCTLD" or empty
     bool catEnabled = false;                // CAT= present and not "0"
     std::optional<QString> serialSettings;  // RS232C=, as read, e.g. "9600,N,8,1"
     QString portStatus;                     // "No Work" or "OK"
@@ -35,7 +35,10 @@ struct StationState
     int paintPhase = 0;
 };
 
-// The rig family as the link uses it: 0..3, or -1 for a value outside the table (every CAT
+// The highest rig family: 0 Yaesu text, 1 Kenwood text, 2 CI-V, 3 FT-897, 4 a rigctld daemon.
+inline constexpr int kHighestFamily = 4;
+
+// The rig family as the link uses it: 0..4, or -1 for a value outside the table (every CAT
 // operation then sends nothing). An unset RIG= counts as 0. A text that is not a number
 // (which start-up rejects before the link runs) also gives -1.
 int rigFamily(const StationState &state);
@@ -43,7 +46,8 @@ int rigFamily(const StationState &state);
 // True when RIG= is absent or holds a number (leading and trailing blanks allowed).
 bool rigCodeIsNumeric(const StationState &state);
 
-// Name shown in the title for a family: "FT2000", "TS480", "ICOM", "FT897", empty otherwise.
+// Name shown in the title for a family: "FT2000", "TS480", "ICOM", "FT897", "RIGCTLD", empty
+// otherwise.
 QString rigNameFor(int family);
 
 }  // namespace veltrane::config
