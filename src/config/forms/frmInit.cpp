@@ -1,5 +1,6 @@
 #include "config/forms/frmInit.h"
 
+#include "cat/NetAddress.h"
 #include "config/IcomModels.h"
 #include "config/SerialDeviceList.h"
 #include "config/SerialSettingsFields.h"
@@ -101,10 +102,13 @@ const std::array<ChoiceGroup, 6> kChoiceGroups{{
     {u"fraEcho", u"Echo", kEchoOptions, nullptr, 1},
 }};
 
-constexpr std::array<const char16_t *, 4> kRigCaptions{
-    u"Yaesu FT2000/950/450", u"Kenwood TS480/870/2000", u"ICOM", u"Yaesu FT897"};
+constexpr std::array<const char16_t *, 5> kRigCaptions{
+    u"Yaesu FT2000/950/450", u"Kenwood TS480/870/2000", u"ICOM", u"Yaesu FT897", u"Hamlib rigctld (network)"};
 
 constexpr int kIcomRig = 2;
+constexpr int kRigctldRig = 4;
+// Put into an empty device field when the rigctld option is chosen: a daemon on this computer.
+constexpr QStringView kLocalRigctld = u"localhost:4532";
 constexpr int kDesignedRig = 3;  // shown when the configured rig code is none of the four
 constexpr int kPortCount = 8;
 
@@ -204,12 +208,12 @@ void frmInit::buildControls()
     auto *lblControl = new QLabel(u"Control Address"_s, rig);
     m_text3 = new QLineEdit(u"45"_s, rig);
     tagLabelledBox(lblControl, u"lblControlAddress"_s, m_text3, u"Text3"_s);
-    rigLayout->addWidget(lblModel, 4, 0);
-    rigLayout->addWidget(m_combo1, 4, 1);
-    rigLayout->addWidget(lblIcom, 5, 0);
-    rigLayout->addWidget(m_text2, 5, 1);
-    rigLayout->addWidget(lblControl, 6, 0);
-    rigLayout->addWidget(m_text3, 6, 1);
+    rigLayout->addWidget(lblModel, 5, 0);
+    rigLayout->addWidget(m_combo1, 5, 1);
+    rigLayout->addWidget(lblIcom, 6, 0);
+    rigLayout->addWidget(m_text2, 6, 1);
+    rigLayout->addWidget(lblControl, 7, 0);
+    rigLayout->addWidget(m_text3, 7, 1);
 
     // CAT RS232C: port, then the line settings groups.
     QGroupBox *cat = frame(u"fraCatRs232c", u"CAT RS232C", this);
@@ -229,6 +233,9 @@ void frmInit::buildControls()
     m_portDevice->setInsertPolicy(QComboBox::NoInsert);
     m_portDevice->setMinimumContentsLength(24);
     tagLabelledBox(lblDevice, u"lblPortDevice"_s, m_portDevice, u"PortDevice"_s);
+    m_portDevice->lineEdit()->setPlaceholderText(u"/dev/ttyUSB0, tcp://HOST:PORT, rigctld HOST:PORT"_s);
+    m_portDevice->setToolTip(u"A serial device; tcp://HOST:PORT for a network serial server; "
+                             u"HOST or HOST:PORT of rigctld (port 4532 when omitted)."_s);
     QStringList devices = serialDeviceNames(u"/dev"_s);
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         if (!devices.contains(info.systemLocation()))
@@ -239,6 +246,11 @@ void frmInit::buildControls()
     m_portDevice->clearEditText();
     portLayout->addWidget(lblDevice, 4, 0);
     portLayout->addWidget(m_portDevice, 4, 1);
+    m_lblAddress = new QLabel(port);
+    tagControl(m_lblAddress, u"lblAddress"_s, QString());
+    m_lblAddress->setWordWrap(true);
+    m_lblAddress->hide();
+    portLayout->addWidget(m_lblAddress, 5, 0, 1, 2);
 
     int groupRow = 1;
     int groupColumn = 0;
@@ -378,10 +390,35 @@ InitConfig frmInit::currentConfig() const
     return cfg;
 }
 
+QString frmInit::addressProblem() const
+{
+    const QString &device = m_dialog.portName;
+    if (m_dialog.rigCode == kRigctldRig) {
+        if (device.isEmpty())
+            return u"rigctld is reached over the network: enter HOST or HOST:PORT in the device field."_s;
+        return cat::parseRigctldAddress(device).error;
+    }
+    if (cat::isTcpUrl(device))
+        return cat::parseTcpUrl(device).error;
+    return {};
+}
+
+void frmInit::showAddressProblem()
+{
+    const QString problem = addressProblem();
+    m_lblAddress->setText(problem);
+    m_lblAddress->setAccessibleName(problem);
+    m_lblAddress->setVisible(!problem.isEmpty());
+}
+
 void frmInit::Command1_Click()
 {
     if (m_box && m_box->isVisible())
         return;  // the box of an earlier press is still open
+    if (const QString problem = addressProblem(); !problem.isEmpty()) {
+        showSaveFailure(problem);
+        return;
+    }
     QString error;
     if (!writeInitConfig(initConfigPath(m_state.workDir), currentConfig(), &error)) {
         showSaveFailure(error);
@@ -415,6 +452,9 @@ void frmInit::Option1_Click(int index)
     m_text2->setEnabled(icom);
     m_text3->setEnabled(icom);
     m_combo1->setEnabled(icom);
+    if (index == kRigctldRig && m_dialog.portName.isEmpty())
+        m_portDevice->setEditText(kLocalRigctld.toString()); // shows the address it will save
+    showAddressProblem();
 }
 
 void frmInit::Combo1_Click()
@@ -438,6 +478,7 @@ void frmInit::selectComPort(int index)
         m_portDevice->setCurrentIndex(-1);
         m_portDevice->clearEditText();
     }
+    showAddressProblem();
 }
 
 void frmInit::portDeviceEdited(const QString &textNow)
@@ -447,6 +488,7 @@ void frmInit::portDeviceEdited(const QString &textNow)
         uncheckPortOptions();
     else if (m_dialog.port && *m_dialog.port >= 1 && *m_dialog.port <= kPortCount)
         m_comPort[size_t(*m_dialog.port)]->setChecked(true);
+    showAddressProblem();
 }
 
 void frmInit::uncheckPortOptions()

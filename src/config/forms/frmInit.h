@@ -43,7 +43,7 @@ struct InitDialogState
     std::optional<int> port;  // ComPort option 1..8
     QString portName;         // a device typed or picked instead of a numbered port
     QString baud, parity, dataBits, stopBits;  // empty until chosen
-    std::optional<int> rigCode;                // Option1 index 0..3
+    std::optional<int> rigCode;                // Option1 index 0..4
 };
 
 class frmInit : public QWidget
@@ -60,6 +60,11 @@ public:
 
     // What Save writes, from the controls and the dialog state.
     InitConfig currentConfig() const;
+
+    // Why the device field cannot be saved as a network address, or empty: checked when the
+    // rigctld option is chosen (HOST, HOST:PORT or tcp://HOST[:PORT]) or the field begins with
+    // tcp:// (tcp://HOST:PORT). The reason is shown under the field, and Save refuses it.
+    QString addressProblem() const;
 
 public slots:
     void Command1_Click();           // Save
@@ -81,6 +86,7 @@ private:
     void portDeviceEdited(const QString &text);
     void uncheckPortOptions();
     void showSaveFailure(const QString &reason);
+    void showAddressProblem();
 
     StationState &m_state;
     InitDialogState &m_dialog;
@@ -88,12 +94,13 @@ private:
     QLabel *m_lblReason = nullptr;
     QLineEdit *m_text1 = nullptr;
     QPushButton *m_command1 = nullptr;
-    std::array<QRadioButton *, 4> m_option1{};
+    std::array<QRadioButton *, 5> m_option1{};
     QComboBox *m_combo1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text3 = nullptr;
     std::array<QRadioButton *, 9> m_comPort{};  // indexes 1..8 used
     QComboBox *m_portDevice = nullptr;
+    QLabel *m_lblAddress = nullptr;
     QPointer<QMessageBox> m_box;
     QObject *m_combo1Edit = nullptr;  // compared only, never used through
 };
