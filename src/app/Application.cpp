@@ -36,9 +36,7 @@ void Application::openMainWindow()
     connect(main, &frmKorvane::resetRequested, this, [this] { openSettings(); });
     if (const auto reason = main->Form_Load()) {
         openSettings(*reason);
-        main->Form_Unload();
-        main->close();
-        main->deleteLater();
+        main->close();  // runs the unload steps; the window deletes itself
         return;
     }
     main->show();
