@@ -12,8 +12,8 @@ constexpr QStringView kScheme = u"tcp://";
 
 bool isHostNameChar(QChar c)
 {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-'
-           || c == u'.' || c == u'_';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+           c == u'.' || c == u'_';
 }
 
 AddressParse refuse(const QString &why)
@@ -49,8 +49,8 @@ AddressParse parseHostPort(QStringView text, quint16 defaultPort)
             return refuse(u"No host is given before the port."_s);
         for (const QChar c : host) {
             if (!isHostNameChar(c))
-                return refuse(u"The host name holds a character that no host name has: \""_s + QString(c)
-                              + u"\"."_s);
+                return refuse(u"The host name holds a character that no host name has: \""_s + QString(c) +
+                              u"\"."_s);
         }
     }
 
@@ -66,7 +66,8 @@ AddressParse parseHostPort(QStringView text, quint16 defaultPort)
         allDigits = allDigits && c >= u'0' && c <= u'9';
     const int port = allDigits ? portText.toInt() : 0;
     if (port < 1 || port > 65535)
-        return refuse(u"The port must be a number from 1 to 65535, not \""_s + portText.toString() + u"\"."_s);
+        return refuse(u"The port must be a number from 1 to 65535, not \""_s + portText.toString() +
+                      u"\"."_s);
     address.port = quint16(port);
     return {address, {}};
 }

@@ -128,8 +128,8 @@ void TcpPort::onError(QAbstractSocket::SocketError error)
 {
     if (!m_connected) {
         // The connect failed: a failed open, told to nobody; the keep-alive tries again.
-        const OpenFailure failure = error == QAbstractSocket::SocketAccessError ? OpenFailure::Permission
-                                                                                 : OpenFailure::NotFound;
+        const OpenFailure failure =
+            error == QAbstractSocket::SocketAccessError ? OpenFailure::Permission : OpenFailure::NotFound;
         failConnect(failure, m_socket.errorString());
         return;
     }

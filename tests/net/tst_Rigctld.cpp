@@ -8,6 +8,7 @@
 #include "cat/CatLink.h"
 #include "cat/FrameCodec.h"
 #include "config/StationState.h"
+#include "rigsim/RigEmulator.h"
 #include "support/FakeSerialPort.h"
 
 #include <QSignalSpy>
@@ -33,6 +34,8 @@ private slots:
     void linkStartUp_data();
     void linkStartUp();
     void linkPollsAndReads();
+    void simulatorAnswers_data();
+    void simulatorAnswers();
 };
 
 void tst_Rigctld::lineReader_data()
@@ -44,7 +47,8 @@ void tst_Rigctld::lineReader_data()
     QTest::newRow("one line") << Reads{"14076000\n"} << Results{14076.0} << QByteArray();
     QTest::newRow("crlf and blanks") << Reads{" 7026000 \r\n"} << Results{7026.0} << QByteArray();
     QTest::newRow("dummy rig start") << Reads{"145000000\n"} << Results{145000.0} << QByteArray();
-    QTest::newRow("split in three") << Reads{"140", "76", "000\n"} << Results{-1, -1, 14076.0} << QByteArray();
+    QTest::newRow("split in three") << Reads{"140", "76", "000\n"} << Results{-1, -1, 14076.0}
+                                    << QByteArray();
     QTest::newRow("newline alone later") << Reads{"21076000", "\n"} << Results{-1, 21076.0} << QByteArray();
     QTest::newRow("two lines: the newer counts")
         << Reads{"14076000\n21076000\n"} << Results{21076.0} << QByteArray();
@@ -106,7 +110,8 @@ void tst_Rigctld::frames_data()
                                      << Writes{"M USB 0\n", "F 21076000\n"};
     QTest::newRow("band pick 50MHz") << aids::bandSelectionWrites(cat::kRigctld, u"50MHz", none)
                                      << Writes{"M USB 0\n", "F 50330000\n"};
-    QTest::newRow("band pick, no band") << aids::bandSelectionWrites(cat::kRigctld, u"14 MHz", none) << Writes{};
+    QTest::newRow("band pick, no band")
+        << aids::bandSelectionWrites(cat::kRigctld, u"14 MHz", none) << Writes{};
     QTest::newRow("reference 7MHz") << aids::referenceWrites(cat::kRigctld, u"7MHz", none)
                                     << Writes{"F 7026000\n"};
     QTest::newRow("reference 50MHz") << aids::referenceWrites(cat::kRigctld, u"50MHz", none)
@@ -135,7 +140,8 @@ void tst_Rigctld::clickTuneAddsOffset()
 {
     // Unlike the FT-897 family, rigctld adds the offset below 10 MHz too.
     QCOMPARE(aids::clickTargetHz(u"7076.000"_s, 750, 1000, cat::kRigctld), std::optional<qint64>(7'076'500));
-    QCOMPARE(aids::clickTargetHz(u"14076.000"_s, 250, 1000, cat::kRigctld), std::optional<qint64>(14'075'500));
+    QCOMPARE(aids::clickTargetHz(u"14076.000"_s, 250, 1000, cat::kRigctld),
+             std::optional<qint64>(14'075'500));
     QCOMPARE(aids::offsetTargetHz(u"14076.000"_s, u"-523"_s), std::optional<qint64>(14'075'477));
 }
 
@@ -146,7 +152,8 @@ void tst_Rigctld::linkStartUp_data()
     QTest::addColumn<QString>("device"); // empty: start-up fails
     QTest::addColumn<QString>("reasonPart");
 
-    QTest::newRow("host alone") << u"localhost"_s << u"9600,N,8,1"_s << u"tcp://localhost:4532"_s << QString();
+    QTest::newRow("host alone") << u"localhost"_s << u"9600,N,8,1"_s << u"tcp://localhost:4532"_s
+                                << QString();
     QTest::newRow("host and port, bad line settings ignored")
         << u"127.0.0.1:4533"_s << u",N,8,1"_s << u"tcp://127.0.0.1:4533"_s << QString();
     QTest::newRow("tcp form") << u"tcp://[::1]:4600"_s << QString() << u"tcp://[::1]:4600"_s << QString();
@@ -221,6 +228,51 @@ void tst_Rigctld::linkPollsAndReads()
     QCOMPARE(shown.at(1).at(0).toDouble(), 7026.0);
     link.writeFrames(aids::bandSelectionWrites(link.family(), u"21MHz", link.civFraming()));
     QCOMPARE(port.writes.mid(port.writes.size() - 2), (cat::Writes{"M USB 0\n", "F 21076000\n"}));
+}
+
+void tst_Rigctld::simulatorAnswers_data()
+{
+    QTest::addColumn<Reads>("sent");
+    QTest::addColumn<QByteArray>("answered"); // all replies joined
+    QTest::addColumn<qint64>("hz");           // the simulated rig's frequency afterwards
+    QTest::addColumn<QString>("mode");
+
+    QTest::newRow("read") << Reads{"f\n"} << QByteArray("14076000\n") << qint64(14'076'000) << u"USB"_s;
+    QTest::newRow("long form read") << Reads{"\\get_freq\n"} << QByteArray("14076000\n") << qint64(14'076'000)
+                                    << u"USB"_s;
+    QTest::newRow("set, then read, split")
+        << Reads{"F 702", "6000\nf", "\n"} << QByteArray("RPRT 0\n7026000\n") << qint64(7'026'000)
+        << u"USB"_s;
+    QTest::newRow("set with fraction, crlf")
+        << Reads{"F 7026000.4\r\n"} << QByteArray("RPRT 0\n") << qint64(7'026'000) << u"USB"_s;
+    QTest::newRow("bad frequency") << Reads{"F abc\n"} << QByteArray("RPRT -1\n") << qint64(14'076'000)
+                                   << u"USB"_s;
+    QTest::newRow("mode, then read") << Reads{"M LSB 0\nm\n"} << QByteArray("RPRT 0\nLSB\n2400\n")
+                                     << qint64(14'076'000) << u"LSB"_s;
+    QTest::newRow("bad mode") << Reads{"M SSB 0\n"} << QByteArray("RPRT -1\n") << qint64(14'076'000)
+                              << u"USB"_s;
+    QTest::newRow("unknown command") << Reads{"X\n"} << QByteArray("RPRT -4\n") << qint64(14'076'000)
+                                     << u"USB"_s;
+    QTest::newRow("overlong noise dropped")
+        << Reads{QByteArray(80, 'x'), "f\n"} << QByteArray("14076000\n") << qint64(14'076'000) << u"USB"_s;
+}
+
+void tst_Rigctld::simulatorAnswers()
+{
+    QFETCH(Reads, sent);
+    QFETCH(QByteArray, answered);
+    QFETCH(qint64, hz);
+    QFETCH(QString, mode);
+    rigsim::EmulatorSettings settings;
+    settings.family = rigsim::Family::Rigctld;
+    settings.resyncGapMs = 0;
+    rigsim::RigEmulator rig(settings);
+    QByteArray replies;
+    for (const QByteArray &bytes : sent)
+        replies += rigsim::RigEmulator::joined(rig.feed(bytes));
+    QCOMPARE(replies, answered);
+    QCOMPARE(rig.frequencyHz(), hz);
+    QCOMPARE(rigsim::modeName(rig.mode()), mode);
 }
 
 QTEST_GUILESS_MAIN(tst_Rigctld)

@@ -66,7 +66,7 @@ void TestRigSimCommandLine::parse_data()
            u"fragment=3/20 "
            u"garbage=0.25 drop=1 unplug=2500/500 seed=42"_s;
     QTest::newRow("help") << u"-h"_s << u"help"_s;
-    QTest::newRow("family 4") << u"--family 4"_s << u"error: --family"_s;
+    QTest::newRow("family 5") << u"--family 5"_s << u"error: --family"_s;
     QTest::newRow("frequency text") << u"--freq 14.076"_s << u"error: --freq"_s;
     QTest::newRow("frequency beyond 8 digits") << u"--freq 100000000"_s << u"error: --freq"_s;
     QTest::newRow("mode unknown") << u"--mode SSB"_s << u"error: --mode"_s;

@@ -124,7 +124,7 @@ void TestRigSimTool::endsAtOnce_data()
     QTest::addColumn<QString>("says"); // on standard output for 0, else on standard error only
 
     QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"--unplug-every"_s;
-    QTest::newRow("refused value") << QStringList{u"--family"_s, u"4"_s} << 2 << u"--family"_s;
+    QTest::newRow("refused value") << QStringList{u"--family"_s, u"5"_s} << 2 << u"--family"_s;
     QTest::newRow("link it cannot make")
         << QStringList{u"--link"_s, u"/nonexistent/veltrane/rig"_s} << 1 << u"/nonexistent/veltrane/rig"_s;
 }

@@ -49,6 +49,13 @@ constexpr std::array kFt897Modes{
     ModeCode{Mode::Data, 0x0A},      ModeCode{Mode::Data, 0x0C},
 };
 
+// rigctld's names of the modes, as "M" takes them and "m" reports them.
+constexpr std::array kRigctldModes{
+    ModeLabel{Mode::Lsb, u"LSB"},       ModeLabel{Mode::Usb, u"USB"},     ModeLabel{Mode::Cw, u"CW"},
+    ModeLabel{Mode::CwReverse, u"CWR"}, ModeLabel{Mode::Am, u"AM"},       ModeLabel{Mode::Fm, u"FM"},
+    ModeLabel{Mode::Rtty, u"RTTY"},     ModeLabel{Mode::Data, u"PKTUSB"},
+};
+
 std::span<const ModeCode> modesOf(Family family)
 {
     switch (family) {
@@ -60,6 +67,8 @@ std::span<const ModeCode> modesOf(Family family)
         return kCiVModes;
     case Family::Ft897:
         return kFt897Modes;
+    case Family::Rigctld:
+        break; // modes by name: kRigctldModes
     }
     return {};
 }
@@ -87,6 +96,8 @@ constexpr quint8 kCiVNotGood = 0xFA;
 constexpr qsizetype kMaxTextCommand = 64;
 constexpr qsizetype kMaxCiVFrame = 64;
 constexpr qsizetype kFt897CommandLength = 5;
+constexpr qsizetype kMaxRigctldLine = 64;
+constexpr int kRigctldPassbandHz = 2400; // what "m" reports as the passband
 
 bool allDigits(QByteArrayView bytes)
 {
@@ -207,6 +218,8 @@ std::optional<Mode> modeFromName(const QString &name)
 
 bool familyHasMode(Family family, Mode mode)
 {
+    if (family == Family::Rigctld)
+        return true; // every mode has a rigctld name
     for (const ModeCode &m : modesOf(family))
         if (m.mode == mode)
             return true;
@@ -224,6 +237,8 @@ qint64 familyMaxFrequency(Family family)
         return 9'999'999'999;
     case Family::Ft897:
         return 999'999'990;
+    case Family::Rigctld:
+        return 99'999'999'999;
     }
     return 0;
 }
@@ -283,7 +298,8 @@ void RigEmulator::record(const QByteArray &bytes, const QString &meaning)
     FrameRecord r;
     r.time = m_clock();
     r.bytes = bytes;
-    if (m_settings.family == Family::YaesuText || m_settings.family == Family::KenwoodText)
+    if (m_settings.family == Family::YaesuText || m_settings.family == Family::KenwoodText ||
+        m_settings.family == Family::Rigctld)
         r.text = printable(bytes);
     r.meaning = meaning;
     if (m_log.size() >= maxLogEntries)
@@ -319,6 +335,9 @@ QList<Reply> RigEmulator::feed(const QByteArray &received)
         break;
     case Family::Ft897:
         feedFt897(out);
+        break;
+    case Family::Rigctld:
+        feedRigctld(out);
         break;
     }
     return out;
@@ -543,6 +562,83 @@ QByteArray RigEmulator::answerFt897(const QByteArray &command, QString &meaning)
         meaning = u"UNKNOWN COMMAND "_s + hexByte(code);
         return {};
     }
+}
+
+// ---- rigctld: one command per line ----
+
+void RigEmulator::feedRigctld(QList<Reply> &out)
+{
+    for (;;) {
+        const qsizetype end = m_pending.indexOf('\n');
+        if (end < 0) {
+            if (m_pending.size() > kMaxRigctldLine) {
+                record(m_pending, u"OVERLONG, DROPPED"_s);
+                m_pending.clear();
+            }
+            return;
+        }
+        const QByteArray line = m_pending.left(end + 1);
+        m_pending.remove(0, end + 1);
+        QString meaning;
+        const QByteArray answer = answerRigctld(line, meaning);
+        record(line, meaning);
+        if (!answer.isEmpty())
+            out.append({Reply::Kind::Answer, answer});
+    }
+}
+
+// "f" (or "\get_freq") -> "14076000\n"; "F 7026000" (or "\set_freq 7026000") -> "RPRT 0\n";
+// "m" -> "USB\n2400\n"; "M USB 0" -> "RPRT 0\n"; a bad value -> "RPRT -1\n"; an unknown
+// command -> "RPRT -4\n" (not implemented); an empty line -> nothing.
+QByteArray RigEmulator::answerRigctld(const QByteArray &line, QString &meaning)
+{
+    const QList<QByteArray> words = line.simplified().split(' ');
+    const QByteArray command = words.value(0);
+    const auto ok = QByteArrayLiteral("RPRT 0\n");
+    const auto bad = QByteArrayLiteral("RPRT -1\n");
+    if (command.isEmpty()) {
+        meaning = u"EMPTY"_s;
+        return {};
+    }
+    if ((command == "f" || command == "\\get_freq") && words.size() == 1) {
+        meaning = u"READ FREQ"_s;
+        return QByteArray::number(m_frequencyHz) + '\n';
+    }
+    if (command == "F" || command == "\\set_freq") {
+        bool isNumber = false;
+        const double hz = words.value(1).toDouble(&isNumber);
+        if (words.size() != 2 || !isNumber || !(hz >= 0) ||
+            hz > double(familyMaxFrequency(Family::Rigctld))) {
+            meaning = u"BAD FREQ"_s;
+            return bad;
+        }
+        m_frequencyHz = qint64(hz + 0.5);
+        meaning = u"SET FREQ "_s + QString::number(m_frequencyHz);
+        return ok;
+    }
+    if ((command == "m" || command == "\\get_mode") && words.size() == 1) {
+        meaning = u"READ MODE"_s;
+        for (const ModeLabel &l : kRigctldModes) {
+            if (l.mode == m_mode)
+                return QString::fromUtf16(l.name).toLatin1() + '\n' + QByteArray::number(kRigctldPassbandHz) +
+                       '\n';
+        }
+        return bad;
+    }
+    if (command == "M" || command == "\\set_mode") {
+        const QString name = QString::fromLatin1(words.value(1));
+        for (const ModeLabel &l : kRigctldModes) {
+            if (words.size() == 3 && name == QStringView(l.name)) {
+                m_mode = l.mode;
+                meaning = u"SET MODE "_s + modeName(m_mode);
+                return ok;
+            }
+        }
+        meaning = u"BAD MODE"_s;
+        return bad;
+    }
+    meaning = u"UNKNOWN"_s;
+    return QByteArrayLiteral("RPRT -4\n");
 }
 
 } // namespace veltrane::rigsim

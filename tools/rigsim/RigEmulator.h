@@ -14,6 +14,8 @@
 //                        set FE FE 74 E0 05 f0..f4 FD; mode FE FE 74 E0 06 01 FD
 //   3  FT-897 binary     00 00 00 00 03 -> 01 40 76 00 01 (4 BCD bytes in 10 Hz, mode byte)
 //                        set d0 d1 d2 d3 01; mode 01 00 00 00 07
+//   4  rigctld protocol  "f\n" -> "14076000\n"   set "F 7026000\n" -> "RPRT 0\n"
+//                        mode "M USB 0\n" -> "RPRT 0\n"; "m\n" -> "USB\n2400\n"; bad -> "RPRT -1\n"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -25,7 +27,7 @@
 
 namespace veltrane::rigsim {
 
-enum class Family { YaesuText = 0, KenwoodText = 1, CiV = 2, Ft897 = 3 };
+enum class Family { YaesuText = 0, KenwoodText = 1, CiV = 2, Ft897 = 3, Rigctld = 4 };
 
 // Operating modes the simulated rig knows. Each family has its own codes for them (a family
 // may lack some); USB is in every family.
@@ -39,7 +41,7 @@ std::optional<Mode> modeFromName(const QString &name);
 bool familyHasMode(Family family, Mode mode);
 // Highest dial frequency in hertz that the family's read answer can carry:
 // 99 999 999 (8 digits), 99 999 999 999 (11 digits), 9 999 999 999 (10 BCD digits),
-// 999 999 990 (8 BCD digits of 10 Hz).
+// 999 999 990 (8 BCD digits of 10 Hz), 99 999 999 999 (rigctld: whole hertz, as the link reads them).
 qint64 familyMaxFrequency(Family family);
 
 // One frame (or one run of bytes that made no frame) as the rig received it.
@@ -119,10 +121,12 @@ private:
     void feedText(QList<Reply> &out);
     void feedCiV(QList<Reply> &out);
     void feedFt897(QList<Reply> &out);
+    void feedRigctld(QList<Reply> &out);
 
     QByteArray answerText(const QByteArray &command, QString &meaning);
     QByteArray answerCiV(const QByteArray &frame, QString &meaning);
     QByteArray answerFt897(const QByteArray &command, QString &meaning);
+    QByteArray answerRigctld(const QByteArray &line, QString &meaning);
 
     void record(const QByteArray &bytes, const QString &meaning);
 

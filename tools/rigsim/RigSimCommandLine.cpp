@@ -14,7 +14,8 @@ namespace {
 const QString kDescription = uR"(A simulated transceiver on a pseudo-terminal, for trying and testing
 Veltrane's CAT link without a rig. It prints the device to open (the --link path
 when given, else /dev/pts/N) as its first line, then answers on it until it gets
-SIGTERM or SIGINT.
+SIGTERM or SIGINT. With --tcp it serves the same bytes on 127.0.0.1 instead, as a
+network serial server or a rigctld daemon would, and prints tcp://127.0.0.1:PORT.
 
 Families and their frames:
   0  Yaesu text     "FA;" -> "FA14076000;"     set "FA07026000;"     mode "MD02;"
@@ -23,6 +24,8 @@ Families and their frames:
                     set FE FE rig ctl 05 f0..f4 FD, mode FE FE rig ctl 06 01 FD
   3  FT-897         00 00 00 00 03 -> d0..d3 mode (BCD of 10 Hz units, high first)
                     set d0..d3 01, mode 01 00 00 00 07
+  4  rigctld        "f\n" -> "14076000\n"  set "F 7026000\n", mode "M USB 0\n"
+                    (each answered "RPRT 0\n"; a bad value "RPRT -1\n")
 Modes: LSB USB CW CW-R AM FM RTTY DATA (as far as the family has them).
 Text frames it does not know are answered "?;". A frame left incomplete for longer
 than --resync-ms is dropped when the next byte comes.)"_s;
@@ -73,7 +76,11 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help and exit."_s);
-    const QCommandLineOption family(u"family"_s, u"Rig family 0 to 3 (default 0)."_s, u"n"_s, u"0"_s);
+    const QCommandLineOption family(u"family"_s, u"Rig family 0 to 4 (default 0)."_s, u"n"_s, u"0"_s);
+    const QCommandLineOption tcp(u"tcp"_s,
+                                 u"Serve on 127.0.0.1 at this TCP port instead of a pty (0 = any free "
+                                 u"port); line trouble and --link apply to the pty only."_s,
+                                 u"port"_s);
     const QCommandLineOption freq(u"freq"_s, u"Start dial frequency in Hz (default 14076000)."_s, u"hz"_s,
                                   u"14076000"_s);
     const QCommandLineOption mode(u"mode"_s, u"Start mode (default USB)."_s, u"name"_s, u"USB"_s);
@@ -118,8 +125,9 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption resync(u"resync-ms"_s,
                                     u"Drop a frame left incomplete this long (default 100; 0 = never)."_s,
                                     u"ms"_s, u"100"_s);
-    parser.addOptions({help, family, freq, mode, civRig, civController, echo, civAck, link, log, status,
-                       fragment, fragmentDelay, garbageOpt, drop, unplugEvery, unplugFor, seed, resync});
+    parser.addOptions({help,       family, tcp,         freq,      mode,   civRig,   civController,
+                       echo,       civAck, link,        log,       status, fragment, fragmentDelay,
+                       garbageOpt, drop,   unplugEvery, unplugFor, seed,   resync});
 
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
@@ -142,9 +150,14 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
 
     EmulatorSettings &e = result.emulator;
     qint64 n = 0;
-    if (!parseInt(parser.value(family), 0, 3, n))
-        return refuse(family, u"must be 0, 1, 2 or 3"_s);
+    if (!parseInt(parser.value(family), 0, 4, n))
+        return refuse(family, u"must be 0, 1, 2, 3 or 4"_s);
     e.family = Family(n);
+    if (parser.isSet(tcp)) {
+        if (!parseInt(parser.value(tcp), 0, 65535, n))
+            return refuse(tcp, u"must be a port from 0 to 65535"_s);
+        result.tcpPort = quint16(n);
+    }
     if (!parseInt(parser.value(freq), 0, familyMaxFrequency(e.family), n))
         return refuse(freq,
                       u"must be whole hertz from 0 to "_s + QString::number(familyMaxFrequency(e.family)));

@@ -8,12 +8,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace veltrane::rigsim {
 
 struct RigSimCommandLine
 {
     EmulatorSettings emulator;
     PtyRigOptions rig;
+    // --tcp PORT: serve on 127.0.0.1:PORT instead of a pseudo-terminal (0 = any free port).
+    std::optional<quint16> tcpPort;
     bool showHelp = false;
     QString helpText;
     QString error; // not empty: the arguments were refused, and this says why

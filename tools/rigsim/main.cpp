@@ -1,8 +1,10 @@
-// veltrane-rigsim: a simulated transceiver on a pseudo-terminal. Prints the device to open on
-// its first line and answers CAT frames there until SIGTERM or SIGINT.
+// veltrane-rigsim: a simulated transceiver on a pseudo-terminal, or with --tcp on a TCP port of
+// 127.0.0.1. Prints the device or address to open on its first line and answers CAT frames
+// there until SIGTERM or SIGINT.
 
 #include "rigsim/PtyRig.h"
 #include "rigsim/RigSimCommandLine.h"
+#include "rigsim/TcpRig.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -57,6 +59,20 @@ int main(int argc, char *argv[])
     }
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+
+    if (cli.tcpPort) {
+        TcpRig rig(cli.emulator, cli.rig);
+        QString error;
+        if (!rig.start(*cli.tcpPort, &error)) {
+            std::fprintf(stderr, "veltrane-rigsim: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(rig.url()));
+        std::fflush(stdout);
+        const int rc = app.exec();
+        rig.stop();
+        return rc;
+    }
 
     PtyRig rig(cli.emulator, cli.rig);
     // Comings and goings on stderr; stdout carries only the device line.
