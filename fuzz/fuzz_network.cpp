@@ -1,0 +1,59 @@
+// Feeds arbitrary bytes to the rigctld line reader, cut into reads where the first byte says,
+// and takes the same bytes as a CAT= network address. Checks the promises: a shown frequency
+// is whole hertz above 0 with at most 11 digits, the kept line stays bounded, and a parsed
+// address has a port from 1 to 65535 and a port name that parses back to the same address.
+
+#include "cat/AnswerReaders.h"
+#include "cat/NetAddress.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace cat = veltrane::cat;
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const int step = 1 + data[0] % 16;
+    const QByteArrayView input(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+
+    cat::RigctldLineReader reader;
+    for (qsizetype at = 0; at < input.size(); at += step) {
+        const QByteArrayView read = input.sliced(at, qMin<qsizetype>(step, input.size() - at));
+        if (const auto khz = reader.take(read)) {
+            const double hz = std::round(*khz * 1000.0);
+            check(hz >= 1.0 && hz <= 99'999'999'999.0);
+        }
+        check(reader.pendingLine().size() <= cat::RigctldLineReader::kMaxLine);
+        check(!reader.pendingLine().contains('\n'));
+    }
+
+    const QString text = QString::fromUtf8(input);
+    for (const cat::AddressParse &parsed : {cat::parseRigctldAddress(text), cat::parseTcpUrl(text)}) {
+        check(parsed.address.has_value() != !parsed.error.isEmpty());
+        if (!parsed.address)
+            continue;
+        check(parsed.address->port >= 1);
+        check(!parsed.address->host.isEmpty());
+        const QString url = parsed.address->url();
+        check(cat::isTcpUrl(url));
+        check(cat::parseTcpUrl(url).address == parsed.address);
+    }
+    return 0;
+}
