@@ -219,8 +219,6 @@ void tst_NetLoop::startUpWithNetworkAddresses_data()
     QTest::addColumn<QString>("cat");
     QTest::addColumn<QString>("reasonPart"); // empty: start-up goes on
     QTest::newRow("rigctld, bad port") << 4 << u"localhost:99999"_s << u"65535"_s;
-    QTest::newRow("rigctld, ipv6 unbracketed") << 4 << u"::1:4532"_s << u"brackets"_s;
-    QTest::newRow("raw tcp without port") << 0 << u"tcp://127.0.0.1"_s << u"PORT"_s;
     // Nobody listens: start-up does not wait for the far end, and nothing is shown.
     QTest::newRow("rigctld not running") << 4 << u"127.0.0.1:"_s + QString::number(freePort()) << QString();
     QTest::newRow("serial server not running")

@@ -104,13 +104,10 @@ void tst_NetSettings::addressChecks_data()
         << u"Option1_4"_s << u"tcp://10.0.0.2"_s << u"tcp://10.0.0.2"_s << QString();
     QTest::newRow("rigctld bad port") << u"Option1_4"_s << u"shack-pi:70000"_s << QString() << u"65535"_s;
     QTest::newRow("rigctld blank in host") << u"Option1_4"_s << u"shack pi"_s << QString() << u"host name"_s;
-    QTest::newRow("rigctld ipv6 unbracketed")
-        << u"Option1_4"_s << u"::1:4532"_s << QString() << u"brackets"_s;
     QTest::newRow("text rig over tcp")
         << u"Option1_0"_s << u"tcp://rigpi:7000"_s << u"tcp://rigpi:7000"_s << QString();
     QTest::newRow("text rig, tcp without port")
         << u"Option1_0"_s << u"tcp://rigpi"_s << QString() << u"PORT"_s;
-    QTest::newRow("ci-v over tcp, port 0") << u"Option1_2"_s << u"tcp://rigpi:0"_s << QString() << u"65535"_s;
     QTest::newRow("serial device unchecked")
         << u"Option1_3"_s << u"/dev/ttyUSB0"_s << u"/dev/ttyUSB0"_s << QString();
 }
