@@ -43,8 +43,11 @@ bool TcpPort::open()
     }
     m_connected = false;
     m_socket.connectToHost(parsed.address->host, parsed.address->port);
-    if (m_socket.state() == QAbstractSocket::UnconnectedState) // refused before any event loop turn
+    if (m_socket.state() == QAbstractSocket::UnconnectedState) { // refused before any event loop turn
+        m_openFailure = OpenFailure::NotFound;
+        m_openError = m_socket.errorString();
         return false;
+    }
     m_connectTimer.start();
     return true;
 }
