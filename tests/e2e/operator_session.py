@@ -48,7 +48,11 @@ DECODE_CALL = "JA1XYZ"
 DECODE_OFFSET = "-523"
 
 SOUND_DIALOG_TITLE = "サウンドーボードの選択"
+SOUND_DIALOG_CONTROLS = ["lblDevice", "Combo1", "Command1_0", "Command1_1"]
 MAIN_TITLE_PREFIX = "Veltrane / "
+MAIN_CONTROLS = ["Command3", "txtDeffF", "Command5", "Label2_1", "txtHis", "Command4", "lbTime",
+                 "Label1_0", "Label1_1", "Label1_2", "Label1_3", "Label1_4", "Picture1", "Frame1", "Label2_0",
+                 "txtRigFreq", "Combo1", "Command1", "Option2_0", "Option2_1", "Option1_0", "Option1_1"]
 
 KEY_HOME = 0xFF50
 KEY_DOWN = 0xFF54
@@ -443,6 +447,22 @@ class Session:
         self.clock_and_display()
         self.close()
 
+    def audit(self, window, expected):
+        """Every control is in the tree under its control name (the description) and has a
+        name a screen reader can speak."""
+        found = {}
+        for acc in self.tree.walk(window):
+            try:
+                description = fresh(acc).description
+                if description:
+                    found.setdefault(description, acc.name)
+            except Exception:
+                continue
+        missing = [c for c in expected if c not in found]
+        unnamed = [c for c in expected if c in found and not found[c]]
+        if missing or unnamed:
+            raise Failure(f"controls missing from the accessibility tree: {missing}; without a name: {unnamed}")
+
     # -- the sound-device dialog
 
     def sound_dialog(self):
@@ -452,6 +472,7 @@ class Session:
         shown = fresh(combo).name
         if not shown.startswith("-1"):
             raise Failure(f"sound-device list shows {shown!r}, expected the default device first")
+        self.audit(dialog, SOUND_DIALOG_CONTROLS)
         cancel = t.require(dialog, "Command1_1")
         if fresh(cancel).name != "中止":
             raise Failure(f"Command1_1 reads {cancel.name!r}")
@@ -477,6 +498,7 @@ class Session:
         self.band = t.require(self.main, "Combo1")
         self.his = t.require(self.main, "txtHis", self.pyatspi.ROLE_TEXT)
         self.deff = t.require(self.main, "txtDeffF", self.pyatspi.ROLE_TEXT)
+        self.audit(self.main, MAIN_CONTROLS)
         if fresh(self.freq).name != "周波数":
             raise Failure(f"the frequency display is named {self.freq.name!r}, expected its label")
         # The rig started on 7026 kHz in LSB: the display and the band list follow it.
