@@ -4,8 +4,12 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# The fuzz targets build with clang in their own folder; each runs FUZZ_SECONDS in `make test` and
+# `make fuzz` (FUZZ_SECONDS=600 make fuzz for a longer run).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build test demo bench fuzz fuzz-long asan clean
+.PHONY: all deps build test demo bench fuzz fuzz-build package asan clean
 
 all: build
 
@@ -18,8 +22,15 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# Every CTest test, then a bounded libFuzzer run of each parser; a crash fails the target.
+test: build $(FUZZ_BUILD)/CMakeCache.txt
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The Debian package (veltrane_<version>_<arch>.deb in the build folder).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 demo: build
 	scripts/demo $(BUILD)
@@ -32,11 +43,16 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-fuzz: deps
-	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_FUZZ=ON \
+# Configured once, so later runs rebuild only what changed.
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_FUZZ=ON \
 	  -DVELTRANE_TESTS=OFF -DVELTRANE_BENCH=OFF
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
-	scripts/fuzz build-fuzz $${FUZZ_SECONDS:-20}
+
+fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+
+fuzz: fuzz-build
+	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan $(FUZZ_BUILD)
