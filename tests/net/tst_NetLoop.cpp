@@ -262,15 +262,20 @@ void tst_NetLoop::realRigctld()
     daemon.rigctl({u"F"_s, u"21076000"_s});
     QTRY_COMPARE_WITH_TIMEOUT(display(w), u"21076.000"_s, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(control<QComboBox>(w, "Combo1")->currentText(), u"21MHz"_s, 2000);
+    qInfo().noquote() << "second client: rigctl F 21076000 -> display" << display(w) << "band list"
+                      << control<QComboBox>(w, "Combo1")->currentText();
 
     // A band pick and the offset set move the daemon's rig.
     pickBand(w, u"7MHz"_s);
     QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7026000"_s, 5000);
     QVERIFY(daemon.rigctl({u"m"_s}).startsWith(u"USB"_s));
     QTRY_COMPARE_WITH_TIMEOUT(display(w), u"7026.000"_s, 3000);
+    qInfo().noquote() << "band pick 7MHz -> daemon f" << daemon.rigctl({u"f"_s}) << "m"
+                      << daemon.rigctl({u"m"_s}).split(u'\n').first() << "display" << display(w);
     applyOffset(w);
     QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7025477"_s, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(display(w), u"7025.477"_s, 3000);
+    qInfo().noquote() << "offset set -523 -> daemon f" << daemon.rigctl({u"f"_s}) << "display" << display(w);
 
     // The daemon stops and comes back: the program reconnects by itself.
     daemon.stop();
@@ -279,6 +284,8 @@ void tst_NetLoop::realRigctld()
     daemon.rigctl({u"F"_s, u"28076000"_s});
     QTRY_COMPARE_WITH_TIMEOUT(display(w), u"28076.000"_s, 5000);
     QVERIFY(!QApplication::activeModalWidget());
+    qInfo().noquote() << "daemon stopped and restarted, rigctl F 28076000 -> display" << display(w)
+                      << "(no message box)";
 }
 
 QTEST_MAIN(tst_NetLoop)
