@@ -409,8 +409,10 @@ class Session:
     def start_program(self):
         address_file = os.path.join(self.scratch, "bus-address")
         env = dict(self.env, DISPLAY=self.display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-        # The shell writes the bus address for this driver, then becomes the program.
-        script = 'printf "%s\\n" "$DBUS_SESSION_BUS_ADDRESS" > "$1.tmp" && mv "$1.tmp" "$1" && shift && exec "$@"'
+        # The shell writes the bus address for this driver, then runs the program twice in the same
+        # session: a first start in a fresh folder and a second start that finds the position file.
+        script = ('printf "%s\\n" "$DBUS_SESSION_BUS_ADDRESS" > "$1.tmp" && mv "$1.tmp" "$1" && shift'
+                  ' && "$@" && exec "$@"')
         self.bus = self.procs.start(
             "dbus-run-session with the program",
             ["dbus-run-session", "--", "/bin/sh", "-c", script, "sh", address_file, self.args.program],
@@ -445,7 +447,7 @@ class Session:
         self.reference()
         self.unplug_and_return()
         self.clock_and_display()
-        self.close()
+        self.close_and_start_again()
 
     def audit(self, window, expected):
         """Every control is in the tree under its control name (the description) and has a
@@ -616,31 +618,34 @@ class Session:
         wait_equal("the rig after picking 7MHz again", self.rig.status, (BANDS["7MHz"], "USB"), 15)
         wait_equal("the display after picking 7MHz again", lambda: text_of(self.freq), "7026.000", 15)
 
-    def dismiss_boxes(self):
-        """Any message box open now (the first-start note about the missing position file, or a
-        line error while the device was away) is answered with OK, as the operator would."""
+    def message_boxes(self):
+        """The message boxes open now: top-level ones, and those the tree shows inside the main window."""
+        found = []
         for window in list(self.tree.frames()):
             try:
                 name = fresh(window).name
             except Exception:
                 continue
             if name.startswith(MAIN_TITLE_PREFIX):
-                # The box is a child window of the main window in the tree.
                 for acc in self.tree.walk(window):
                     try:
                         if acc.getRole() in (self.pyatspi.ROLE_DIALOG, self.pyatspi.ROLE_ALERT):
-                            self._press_ok(acc)
+                            found.append((fresh(acc).name, acc))
                     except Exception:
                         continue
             elif name and name != SOUND_DIALOG_TITLE:
-                self._press_ok(window)
+                found.append((name, window))
+        return found
 
-    def _press_ok(self, box):
-        for acc in self.tree.walk(box):
-            if acc.getRole() == self.pyatspi.ROLE_PUSH_BUTTON and fresh(acc).name == "OK":
-                log(f"message box {fresh(box).name!r} answered with OK")
-                press(acc)
-                return
+    def dismiss_boxes(self):
+        """Any message box open now (the first-start note about the missing position file, or a
+        line error while the device was away) is answered with OK, as the operator would."""
+        for name, box in self.message_boxes():
+            for acc in self.tree.walk(box):
+                if acc.getRole() == self.pyatspi.ROLE_PUSH_BUTTON and fresh(acc).name == "OK":
+                    log(f"message box {name!r} answered with OK")
+                    press(acc)
+                    break
 
     # -- clock and display mode
 
@@ -667,26 +672,52 @@ class Session:
 
     # -- closing writes the position file
 
-    def close(self):
+    def close_and_start_again(self):
         position = os.path.join(self.work, "MyVeltraneData.dat")
         if os.path.exists(position):
             raise Failure("the position file exists before the window was closed")
-        left, top, _, _ = extents(self.pyatspi, self.main)
+        # The operator drags the window elsewhere (there is no window manager: move it directly).
+        moved_to = (200, 150)
+        env = dict(os.environ, DISPLAY=self.display)
+        for window in subprocess.run(["xdotool", "search", "--name", "^" + re.escape(MAIN_TITLE_PREFIX)], env=env,
+                                     capture_output=True, timeout=10).stdout.decode().split():
+            subprocess.run(["xdotool", "windowmove", window, str(moved_to[0]), str(moved_to[1])], env=env,
+                           check=True, timeout=10)
+        wait_equal("the main window's place", lambda: extents(self.pyatspi, self.main)[:2], moved_to, 10)
         close_windows_named(MAIN_TITLE_PREFIX, self.display)
-        # The last window closed ends the program, and with it the bus session.
-        wait_for("the program to end", lambda: self.bus.poll() is not None, 20)
-        if not os.path.exists(position):
-            raise Failure("no MyVeltraneData.dat after closing the window")
+        wait_for("the position file", lambda: os.path.exists(position), 20)
+        wait_for("the main window to close",
+                 lambda: self.tree.window(lambda n: n.startswith(MAIN_TITLE_PREFIX)) is None, 20)
         with open(position, "rb") as f:
             content = f.read()
         # The file keeps the window's place in twips: 15 to a pixel on the 96 dpi screen of Xvfb.
         saved = dict(re.findall(rb"^(TOP|LEFT)=\s*(-?\d+)\s*$", content, re.M))
         if set(saved) != {b"TOP", b"LEFT"}:
             raise Failure(f"MyVeltraneData.dat lacks TOP= or LEFT=: {content!r}")
-        for key, pixels in ((b"TOP", top), (b"LEFT", left)):
+        for key, pixels in ((b"LEFT", moved_to[0]), (b"TOP", moved_to[1])):
             if abs(int(saved[key]) - pixels * 15) > 15:
                 raise Failure(f"MyVeltraneData.dat has {key.decode()}={int(saved[key])}, the window was at {pixels} px")
         log(f"position file written: {content!r}")
+
+        # The second start in the same folder opens the window where it was left, without the
+        # first-start note, and the display picks up the rig at once.
+        self.sound_dialog()
+        self.main = wait_for("the main window again",
+                             lambda: self.tree.window(lambda n: n.startswith(MAIN_TITLE_PREFIX)), 30)
+        self.freq = self.tree.require(self.main, "txtRigFreq", self.pyatspi.ROLE_TEXT)
+        wait_equal("the frequency display after the second start", lambda: text_of(self.freq), "7026.000", 20)
+        place = extents(self.pyatspi, self.main)[:2]
+        if place != moved_to:
+            raise Failure(f"the second start put the window at {place}, it was left at {moved_to}")
+        boxes = [name for name, _ in self.message_boxes()]
+        if boxes:
+            raise Failure(f"message boxes at the second start: {boxes}")
+        log(f"second start: window at {place}, no message box")
+        close_windows_named(MAIN_TITLE_PREFIX, self.display)
+        # The last window closed ends the program, and with it the bus session.
+        wait_for("the program to end", lambda: self.bus.poll() is not None, 20)
+        if self.bus.returncode != 0:
+            raise Failure(f"the program ended with status {self.bus.returncode}")
 
     def report_failure(self):
         if not self.scratch:
