@@ -767,6 +767,13 @@ def main():
             print(f"FAIL: {path} is not an executable")
             return 1
 
+    # A run stopped from outside (ctest's timeout, Ctrl-C) still stops what it started.
+    def interrupted(signum, _frame):
+        raise Failure(f"interrupted by signal {signum}")
+
+    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGINT, interrupted)
+
     session = Session(args)
     status = 1
     try:
