@@ -6,9 +6,11 @@ with the program inside it, and the rig simulator on a pseudo-terminal, all in a
 folder. Then, as an operator would, it accepts the sound-device dialog, waits for the main window,
 picks bands, imports a decode line from the clipboard, sets the frequency from its offset, clicks
 the picture left and right of centre, presses the reference button, pulls the simulated device
-out and plugs it back in, switches the clock and the display mode and closes the window. Every step is checked twice: on what the simulated rig
-received (its frame log and its status file) and on what the window shows (read back through
-AT-SPI). Controls are found by their accessible description, which is their control name.
+out and plugs it back in, switches the clock and the display mode, moves and closes the window,
+and starts the program a second time in the same folder. Every step is checked twice: on what
+the simulated rig received (its frame log and its status file) and on what the window shows
+(read back through AT-SPI). Controls are found by their accessible description, which is their
+control name.
 
 Exit status: 0 passed, 1 failed, 77 skipped (a needed tool is missing).
 
@@ -42,7 +44,8 @@ BANDS = {
 }
 BAND_ORDER = list(BANDS)
 
-# A line of the decoder's list: time, sync, dB, DT, then the offset from the dial and the message.
+# A line of the decoder's list: a fixed-width head the import skips, then the offset from the dial
+# in Hz and the message with the other station's call.
 DECODE_LINE = "0123456789ABCDEF     -523 CQ JA1XYZ PM95"
 DECODE_CALL = "JA1XYZ"
 DECODE_OFFSET = "-523"
