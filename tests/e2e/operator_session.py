@@ -32,6 +32,9 @@ import traceback
 
 SKIP = 77
 
+# While set, called between polls so that accessibility events reach this driver's listeners.
+PUMP = None
+
 # Dial frequencies of the band list, in Hz, as a rig's operator knows them.
 BANDS = {
     "7MHz": 7_026_000,
@@ -84,6 +87,8 @@ def wait_for(what, probe, timeout=15.0, interval=0.1):
                 return last
         if time.monotonic() > deadline:
             raise Failure(f"timed out waiting for {what}; last seen: {last!r}")
+        if PUMP:
+            PUMP()
         time.sleep(interval)
 
 
@@ -606,6 +611,8 @@ class Session:
     # -- the device pulled out and plugged back in
 
     def unplug_and_return(self):
+        # What a screen reader hears meanwhile: the changes of the frequency display.
+        heard = self.listen_to_display()
         # Pulling the simulator ends its pseudo-terminal: the program's open port reads EOF.
         stop("rig simulator", self.rig_proc, False)
         # While it was away the operator tuned the rig to 21 MHz; it comes back on a new
@@ -616,10 +623,39 @@ class Session:
         log(f"rig simulator pulled out and plugged back in on {device}")
         wait_equal("the display after the device came back", lambda: text_of(self.freq), "21076.000", 30)
         wait_equal("the band list after the device came back", lambda: fresh(self.band).name, "21MHz", 10)
+        wait_for("the display's change to 21076.000 announced", lambda: "21076.000" in heard, 10)
+        self.stop_listening()
+        log(f"announced by the frequency display: {heard}")
         self.dismiss_boxes()
         self.pick_band("7MHz")
         wait_equal("the rig after picking 7MHz again", self.rig.status, (BANDS["7MHz"], "USB"), 15)
         wait_equal("the display after picking 7MHz again", lambda: text_of(self.freq), "7026.000", 15)
+
+    def listen_to_display(self):
+        """Collects the text the frequency display announces (AT-SPI text-changed insertions)."""
+        global PUMP
+        from gi.repository import GLib
+        heard = []
+
+        def on_event(event):
+            try:
+                if event.type.startswith("object:text-changed:insert") and event.source.description == "txtRigFreq":
+                    heard.append(str(event.any_data))
+            except Exception:
+                pass
+
+        self.listener = on_event
+        # Registered for text changes alone, no text event arrived here; with the property changes
+        # as well, the bridge sends them.
+        self.pyatspi.Registry.registerEventListener(on_event, "object:text-changed", "object:property-change")
+        context = GLib.MainContext.default()
+        PUMP = lambda: [context.iteration(False) for _ in range(500) if context.pending()]  # noqa: E731
+        return heard
+
+    def stop_listening(self):
+        global PUMP
+        self.pyatspi.Registry.deregisterEventListener(self.listener, "object:text-changed", "object:property-change")
+        PUMP = None
 
     def message_boxes(self):
         """The message boxes open now: top-level ones, and those the tree shows inside the main window."""
