@@ -82,7 +82,7 @@ QString CatLink::configurePort()
     if (!config::rigCodeIsNumeric(m_state))
         return QStringLiteral("RIG= is not a number: ") + m_state.rigCode.value_or(QString());
 
-    m_state.catEnabled = m_state.catPort.value_or(QString()) != u"0" || !m_state.catPort;
+    m_state.catEnabled = m_state.catPort.value_or(QString()) != u"0";  // an absent CAT= counts as set
     const QString catValue = m_state.catPort.value_or(QString());
     // A network port has no line settings: RS232C= is neither checked nor applied then.
     const bool network = family() == kRigctld || isTcpUrl(catValue);
