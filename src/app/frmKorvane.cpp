@@ -34,6 +34,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <type_traits>
+
 namespace veltrane::app {
 
 namespace {
@@ -45,11 +47,14 @@ constexpr double kWindowWidthTwips = 9165;
 
 // A control's accessible identity: its name is what the operator sees, its description the
 // control's own name, a stable key for screen-reader scripts and tests.
+// A label speaks its own text (the clock's time, an offset): given a name, Qt would speak the
+// name instead, so labels get only the description.
 template <typename W>
 W *named(W *widget, const QString &objectName, const QString &visibleName)
 {
     widget->setObjectName(objectName);
-    widget->setAccessibleName(visibleName);
+    if constexpr (!std::is_base_of_v<QLabel, W>)
+        widget->setAccessibleName(visibleName);
     widget->setAccessibleDescription(objectName);
     return widget;
 }
@@ -152,7 +157,7 @@ void frmKorvane::buildControls()
     place(m_command4, 5230, 60, 1000, 345);
     connect(m_command4, &QPushButton::clicked, this, &frmKorvane::Command4_Click);
 
-    m_lbTime = named(new QLabel(central), QStringLiteral("lbTime"), QStringLiteral("Clock"));
+    m_lbTime = named(new QLabel(central), QStringLiteral("lbTime"), QString());
     m_lbTime->setAutoFillBackground(true);
     QPalette clockPalette = m_lbTime->palette();
     clockPalette.setColor(QPalette::Window, QColor(0, 0, 128));
