@@ -286,6 +286,7 @@ std::optional<QString> frmKorvane::Form_Load()
     resize(width(), twipsToPixels(kWindowHeightTwips));
     m_link->switchPollTimers();
     m_timer1->start();
+    m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));  // not blank until the first tick
 
     if (m_state.soundDevice != 99) {
         if (m_engine) {
