@@ -233,7 +233,11 @@ void frmKorvane::buildControls()
         modeGroup->addButton(m_option2[i], i);
     }
     m_option2[0]->setChecked(true);
-    connect(modeGroup, &QButtonGroup::idClicked, this, &frmKorvane::Option2_Click);
+    // An option acts when it becomes selected, whether by a click, the keyboard or a screen reader.
+    connect(modeGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Option2_Click(id);
+    });
 
     auto *clockGroup = new QButtonGroup(this);
     const QString clockCaptions[2] = {QStringLiteral("JST"), QStringLiteral("UTC")};
@@ -243,7 +247,10 @@ void frmKorvane::buildControls()
         place(m_option1[i], 7500 + i * 850, 1900, 800, 345);
         clockGroup->addButton(m_option1[i], i);
     }
-    connect(clockGroup, &QButtonGroup::idClicked, this, &frmKorvane::Option1_Click);
+    connect(clockGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Option1_Click(id);
+    });
 
     resize(twipsToPixels(kWindowWidthTwips), height());
     move(twipsToPixels(kDesignedLeftTwips), twipsToPixels(kDesignedTopTwips));
