@@ -694,13 +694,14 @@ class Session:
         fft, wf = t.require(self.main, "Option2_0"), t.require(self.main, "Option2_1")
         if not states(fft).contains(p.STATE_CHECKED) or states(wf).contains(p.STATE_CHECKED):
             raise Failure("the display mode should start on FFT")
-        # The clock label carries an accessible name, and a Qt 6.4 label with a name hides its
-        # text from AT-SPI: the time itself cannot be read here, only the label found.
+        # The clock label speaks its own text: local time marked J, then UTC as yyyy/MM/dd h:mm:ss U.
         clock = t.require(self.main, "lbTime")
-        if fresh(clock).name != "Clock":
-            raise Failure(f"the clock is named {clock.name!r}")
+        if not re.search(r"  \d{1,2}:\d{2}:\d{2}J$", fresh(clock).name or ""):
+            raise Failure(f"the clock reads {clock.name!r}, expected the local time marked J")
         press(utc)
         wait_for("UTC to be checked", lambda: states(utc).contains(p.STATE_CHECKED), 10)
+        wait_for("the clock to show UTC", lambda: re.fullmatch(r"\d{4}/\d{2}/\d{2}  \d{1,2}:\d{2}:\d{2}U",
+                                                               fresh(clock).name or ""), 10)
         if states(jst).contains(p.STATE_CHECKED):
             raise Failure("JST still checked after choosing UTC")
         press(wf)
