@@ -119,8 +119,8 @@ void tst_RigLoop::displayFollowsRigAndBandsMoveIt()
     QFETCH(bool, echo);
     auto loop = startLoop(family, echo);
     auto &w = *loop->window;
-    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("7MHz"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("7MHz"), 10000);
 
     const struct
     {
@@ -140,9 +140,9 @@ void tst_RigLoop::displayFollowsRigAndBandsMoveIt()
     for (const auto &b : bands) {
         received.append(QStringLiteral("-- picked ") + QString::fromLatin1(b.band));
         pickBand(w, QString::fromLatin1(b.band));
-        QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), b.hz, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), b.hz, 10000);
         QCOMPARE(loop->rig->emulator().mode(), rigsim::Mode::Usb);
-        QTRY_COMPARE_WITH_TIMEOUT(display(w), QString::fromLatin1(b.shown), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(display(w), QString::fromLatin1(b.shown), 10000);
     }
     for (const QString &line : received)
         qInfo().noquote() << line;
@@ -159,7 +159,7 @@ void tst_RigLoop::referenceAndOffsetSet()
     QFETCH(bool, echo);
     auto loop = startLoop(family, echo);
     auto &w = *loop->window;
-    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 15000);
 
     QStringList received;
     connect(loop->rig.get(), &rigsim::PtyRig::frameReceived, this, [&received](const rigsim::FrameRecord &r) {
@@ -171,13 +171,13 @@ void tst_RigLoop::referenceAndOffsetSet()
     QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
     const qint64 expected = family == 3 ? 7'025'470 : 7'025'477;  // the FT-897 counts in 10 Hz
-    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), expected, 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(display(w).startsWith(QStringLiteral("7025.47")), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), expected, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(display(w).startsWith(QStringLiteral("7025.47")), 10000);
 
     // The reference button puts the rig back on the band's frequency and slows the tick.
     QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), qint64(7'026'000), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), qint64(7'026'000), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 10000);
     for (const QString &line : received)
         qInfo().noquote() << line;
 }
@@ -193,19 +193,19 @@ void tst_RigLoop::unplugAndReturn()
     QFETCH(bool, echo);
     auto loop = startLoop(family, echo);
     auto &w = *loop->window;
-    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("7026.000"), 15000);
 
     loop->rig->unplug();
-    QTRY_VERIFY_WITH_TIMEOUT(!loop->port.isOpen(), 3000);  // the port notices and closes
+    QTRY_VERIFY_WITH_TIMEOUT(!loop->port.isOpen(), 10000);  // the port notices and closes
     QTest::qWait(600);                                      // ticks against a missing device
     QVERIFY(!loop->port.isOpen());
 
     QString error;
     QVERIFY2(loop->rig->plugIn(&error), qPrintable(error));
-    QTRY_VERIFY_WITH_TIMEOUT(loop->port.isOpen(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(loop->port.isOpen(), 10000);
     pickBand(w, QStringLiteral("21MHz"));
-    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), qint64(21'076'000), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("21076.000"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(loop->rig->emulator().frequencyHz(), qint64(21'076'000), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(display(w), QStringLiteral("21076.000"), 10000);
 }
 
 QTEST_MAIN(tst_RigLoop)
