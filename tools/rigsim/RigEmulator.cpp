@@ -1,5 +1,7 @@
 #include "rigsim/RigEmulator.h"
 
+#include <QSaveFile>
+
 #include <array>
 #include <span>
 
@@ -199,6 +201,17 @@ QString printable(const QByteArray &bytes)
 }
 
 } // namespace
+
+void writeStatusFile(const QString &path, qint64 frequencyHz, Mode mode)
+{
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    file.write(u"freq=%1 mode=%2\n"_s.arg(frequencyHz).arg(modeName(mode)).toUtf8());
+    file.commit();
+}
 
 QString modeName(Mode mode)
 {

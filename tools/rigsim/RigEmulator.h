@@ -35,6 +35,8 @@ enum class Mode { Lsb, Usb, Cw, CwReverse, Am, Fm, Rtty, Data };
 
 // "LSB", "USB", "CW", "CW-R", "AM", "FM", "RTTY", "DATA".
 QString modeName(Mode mode);
+// Rewrites `path` atomically with "freq=14076000 mode=USB"; nothing when path is empty.
+void writeStatusFile(const QString &path, qint64 frequencyHz, Mode mode);
 // The inverse of modeName, case-insensitive: "usb" -> Mode::Usb; nothing for an unknown name.
 std::optional<Mode> modeFromName(const QString &name);
 // Whether the family has a code for the mode (the rig can be put in it by its own frames).

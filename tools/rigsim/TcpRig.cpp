@@ -1,6 +1,5 @@
 #include "rigsim/TcpRig.h"
 
-#include <QSaveFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -117,13 +116,7 @@ void TcpRig::writeStatus()
 {
     m_lastFrequency = m_emulator.frequencyHz();
     m_lastMode = m_emulator.mode();
-    if (m_options.statusFile.isEmpty())
-        return;
-    QSaveFile file(m_options.statusFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
-    file.write(u"freq=%1 mode=%2\n"_s.arg(m_lastFrequency).arg(modeName(m_lastMode)).toUtf8());
-    file.commit();
+    writeStatusFile(m_options.statusFile, m_lastFrequency, m_lastMode);
 }
 
 } // namespace veltrane::rigsim
