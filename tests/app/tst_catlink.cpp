@@ -41,7 +41,6 @@ private slots:
     void readRequests_data();
     void readRequests();
     void keepAliveReopensOnlyWithCat();
-    void textAnswerInFragmentsShowsOnlyWhenComplete();
     void ft897AnswerOnReceiveEvent();
     void ft897WrongLengthDropsWithoutCycling();
     void civPollReadsPreviousAnswerPastEcho();
@@ -208,28 +207,6 @@ void tst_CatLink::keepAliveReopensOnlyWithCat()
     QVERIFY(port.isOpen());
     QCOMPARE(port.opens, 2);
     QCOMPARE(port.written(), QByteArray("FA;"));  // reopened first, then asked
-}
-
-void tst_CatLink::textAnswerInFragmentsShowsOnlyWhenComplete()
-{
-    auto state = stateFor(QStringLiteral("0"));
-    test::FakeSerialPort port;
-    cat::CatLink link(port, state);
-    QCOMPARE(link.configurePort(), QString());
-    QSignalSpy shown(&link, &cat::CatLink::frequencyRead);
-
-    port.receive("FA5033000");  // a 50.330 MHz answer caught in part
-    link.Data_Out();
-    QCOMPARE(shown.count(), 0);
-    port.receive("0;");
-    link.Data_Out();
-    QCOMPARE(shown.count(), 1);
-    QCOMPARE(shown.at(0).at(0).toDouble(), 50330.0);
-
-    port.receive("FA14076000;FA07026000;");  // two answers waiting: the first is shown
-    link.Data_Out();
-    QCOMPARE(shown.count(), 2);
-    QCOMPARE(shown.at(1).at(0).toDouble(), 14076.0);
 }
 
 void tst_CatLink::ft897AnswerOnReceiveEvent()

@@ -70,10 +70,8 @@ class tst_TcpPort : public QObject
     Q_OBJECT
 
 private slots:
-    void tcpUrl_data();
-    void tcpUrl();
-    void rigctldAddress_data();
-    void rigctldAddress();
+    void addresses_data();
+    void addresses();
 
     void bytesPassBothWays();
     void refusedConnectIsQuietFailedOpen();
@@ -82,35 +80,53 @@ private slots:
     void switchingPortPicksByName();
 };
 
-void tst_TcpPort::tcpUrl_data()
+void tst_TcpPort::addresses_data()
 {
+    QTest::addColumn<bool>("rigctld"); // parsed as a rigctld address, else as a tcp:// port name
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("host"); // empty: refused
     QTest::addColumn<int>("port");
 
-    QTest::newRow("name") << u"tcp://rigpi:7000"_s << u"rigpi"_s << 7000;
-    QTest::newRow("upper-case scheme, blanks") << u"  TCP://10.0.0.2:4000 "_s << u"10.0.0.2"_s << 4000;
-    QTest::newRow("ipv6 in brackets") << u"tcp://[::1]:7000"_s << u"::1"_s << 7000;
-    QTest::newRow("highest port") << u"tcp://h:65535"_s << u"h"_s << 65535;
-    QTest::newRow("no port") << u"tcp://rigpi"_s << QString() << 0;
-    QTest::newRow("empty port") << u"tcp://rigpi:"_s << QString() << 0;
-    QTest::newRow("port 0") << u"tcp://rigpi:0"_s << QString() << 0;
-    QTest::newRow("port not a number") << u"tcp://rigpi:70a0"_s << QString() << 0;
-    QTest::newRow("no scheme") << u"rigpi:7000"_s << QString() << 0;
-    QTest::newRow("no host") << u"tcp://:7000"_s << QString() << 0;
-    QTest::newRow("blank in host") << u"tcp://rig pi:7000"_s << QString() << 0;
-    QTest::newRow("ipv6 without brackets") << u"tcp://::1:7000"_s << QString() << 0;
-    QTest::newRow("unclosed bracket") << u"tcp://[::1:7000"_s << QString() << 0;
-    QTest::newRow("not ipv6 in brackets") << u"tcp://[rigpi]:7000"_s << QString() << 0;
-    QTest::newRow("path after port") << u"tcp://rigpi:7000/x"_s << QString() << 0;
+    QTest::newRow("name, tcp://") << false << u"tcp://rigpi:7000"_s << u"rigpi"_s << 7000;
+    QTest::newRow("upper-case scheme, blanks, tcp://") << false << u"  TCP://10.0.0.2:4000 "_s << u"10.0.0.2"_s << 4000;
+    QTest::newRow("ipv6 in brackets, tcp://") << false << u"tcp://[::1]:7000"_s << u"::1"_s << 7000;
+    QTest::newRow("highest port, tcp://") << false << u"tcp://h:65535"_s << u"h"_s << 65535;
+    QTest::newRow("no port, tcp://") << false << u"tcp://rigpi"_s << QString() << 0;
+    QTest::newRow("empty port, tcp://") << false << u"tcp://rigpi:"_s << QString() << 0;
+    QTest::newRow("port 0, tcp://") << false << u"tcp://rigpi:0"_s << QString() << 0;
+    QTest::newRow("port not a number, tcp://") << false << u"tcp://rigpi:70a0"_s << QString() << 0;
+    QTest::newRow("no scheme, tcp://") << false << u"rigpi:7000"_s << QString() << 0;
+    QTest::newRow("no host, tcp://") << false << u"tcp://:7000"_s << QString() << 0;
+    QTest::newRow("blank in host, tcp://") << false << u"tcp://rig pi:7000"_s << QString() << 0;
+    QTest::newRow("ipv6 without brackets, tcp://") << false << u"tcp://::1:7000"_s << QString() << 0;
+    QTest::newRow("unclosed bracket, tcp://") << false << u"tcp://[::1:7000"_s << QString() << 0;
+    QTest::newRow("not ipv6 in brackets, tcp://") << false << u"tcp://[rigpi]:7000"_s << QString() << 0;
+    QTest::newRow("path after port, tcp://") << false << u"tcp://rigpi:7000/x"_s << QString() << 0;
+    QTest::newRow("host alone, rigctld") << true << u"localhost"_s << u"localhost"_s << 4532;
+    QTest::newRow("host and port, rigctld") << true << u"192.168.1.5:4533"_s << u"192.168.1.5"_s << 4533;
+    QTest::newRow("tcp form, rigctld") << true << u"tcp://shack-pi:4532"_s << u"shack-pi"_s << 4532;
+    QTest::newRow("tcp form, no port, rigctld") << true << u"tcp://shack-pi"_s << u"shack-pi"_s << 4532;
+    QTest::newRow("ipv6 alone, rigctld") << true << u"[::1]"_s << u"::1"_s << 4532;
+    QTest::newRow("ipv6 and port, rigctld") << true << u" [fe80::1]:4600 "_s << u"fe80::1"_s << 4600;
+    QTest::newRow("empty, rigctld") << true << u""_s << QString() << 0;
+    QTest::newRow("blank, rigctld") << true << u"   "_s << QString() << 0;
+    QTest::newRow("colon, no port, rigctld") << true << u"host:"_s << QString() << 0;
+    QTest::newRow("port 0, rigctld") << true << u"host:0"_s << QString() << 0;
+    QTest::newRow("port too big, rigctld") << true << u"host:65536"_s << QString() << 0;
+    QTest::newRow("six-digit port, rigctld") << true << u"host:045320"_s << QString() << 0;
+    QTest::newRow("blank inside, rigctld") << true << u"a b:4532"_s << QString() << 0;
+    QTest::newRow("ipv6 without brackets, rigctld") << true << u"::1:4532"_s << QString() << 0;
+    QTest::newRow("other scheme, rigctld") << true << u"udp://host:4532"_s << QString() << 0;
+    QTest::newRow("junk after bracket, rigctld") << true << u"[::1]x"_s << QString() << 0;
 }
 
-void tst_TcpPort::tcpUrl()
+void tst_TcpPort::addresses()
 {
+    QFETCH(bool, rigctld);
     QFETCH(QString, text);
     QFETCH(QString, host);
     QFETCH(int, port);
-    const cat::AddressParse parsed = cat::parseTcpUrl(text);
+    const cat::AddressParse parsed = rigctld ? cat::parseRigctldAddress(text) : cat::parseTcpUrl(text);
     if (host.isEmpty()) {
         QVERIFY2(!parsed.address, qPrintable(parsed.address ? parsed.address->url() : QString()));
         QVERIFY(!parsed.error.isEmpty());
@@ -119,49 +135,11 @@ void tst_TcpPort::tcpUrl()
     QVERIFY2(parsed.address, qPrintable(parsed.error));
     QCOMPARE(parsed.address->host, host);
     QCOMPARE(int(parsed.address->port), port);
-    QVERIFY(cat::isTcpUrl(text));
-}
-
-void tst_TcpPort::rigctldAddress_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("host"); // empty: refused
-    QTest::addColumn<int>("port");
-
-    QTest::newRow("host alone") << u"localhost"_s << u"localhost"_s << 4532;
-    QTest::newRow("host and port") << u"192.168.1.5:4533"_s << u"192.168.1.5"_s << 4533;
-    QTest::newRow("tcp form") << u"tcp://shack-pi:4532"_s << u"shack-pi"_s << 4532;
-    QTest::newRow("tcp form, no port") << u"tcp://shack-pi"_s << u"shack-pi"_s << 4532;
-    QTest::newRow("ipv6 alone") << u"[::1]"_s << u"::1"_s << 4532;
-    QTest::newRow("ipv6 and port") << u" [fe80::1]:4600 "_s << u"fe80::1"_s << 4600;
-    QTest::newRow("empty") << u""_s << QString() << 0;
-    QTest::newRow("blank") << u"   "_s << QString() << 0;
-    QTest::newRow("colon, no port") << u"host:"_s << QString() << 0;
-    QTest::newRow("port 0") << u"host:0"_s << QString() << 0;
-    QTest::newRow("port too big") << u"host:65536"_s << QString() << 0;
-    QTest::newRow("six-digit port") << u"host:045320"_s << QString() << 0;
-    QTest::newRow("blank inside") << u"a b:4532"_s << QString() << 0;
-    QTest::newRow("ipv6 without brackets") << u"::1:4532"_s << QString() << 0;
-    QTest::newRow("other scheme") << u"udp://host:4532"_s << QString() << 0;
-    QTest::newRow("junk after bracket") << u"[::1]x"_s << QString() << 0;
-}
-
-void tst_TcpPort::rigctldAddress()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, host);
-    QFETCH(int, port);
-    const cat::AddressParse parsed = cat::parseRigctldAddress(text);
-    if (host.isEmpty()) {
-        QVERIFY2(!parsed.address, qPrintable(parsed.address ? parsed.address->url() : QString()));
-        QVERIFY(!parsed.error.isEmpty());
-        return;
-    }
-    QVERIFY2(parsed.address, qPrintable(parsed.error));
-    QCOMPARE(parsed.address->host, host);
-    QCOMPARE(int(parsed.address->port), port);
-    // The port name it becomes ("tcp://[::1]:4600") reads back as the same address.
+    // The port name an address becomes ("tcp://[::1]:4600") is a tcp:// name for the same address.
+    QVERIFY(cat::isTcpUrl(parsed.address->url()));
     QCOMPARE(cat::parseTcpUrl(parsed.address->url()).address, parsed.address);
+    if (!rigctld)
+        QVERIFY(cat::isTcpUrl(text));
 }
 
 void tst_TcpPort::bytesPassBothWays()
