@@ -3,7 +3,6 @@
 // spectrum is stored and announced to the window, whose hook paints it in waterfall mode.
 // Prints the delay from the moment the spectrum was ready to the end of its paint.
 
-#include "config/StationState.h"
 #include "spectrum/SpectrumPainter.h"
 #include "spectrum/SpectrumPipeline.h"
 #include "spectrum/SpectrumStore.h"
@@ -47,16 +46,14 @@ int main(int argc, char *argv[])
     auto store = std::make_shared<spectrum::SpectrumStore>();
     StoreSource source(store);
     spectrum::SpectrumPainter painter;
-    config::StationState state;
-    state.spectrumLowHz = 270;
-    state.spectrumHighHz = 2270;
+    painter.startShowing(270, 2270);
 
     QElapsedTimer clock;
     clock.start();
     std::atomic<qint64> readyAt{0};
     std::vector<double> delaysMs;
     spectrum::HookSpectrumWindow(&window, [&] {
-        spectrum::PaintSpectrum(source, painter, state, spectrum::DisplayMode::Waterfall);
+        spectrum::PaintSpectrum(source, painter, spectrum::DisplayMode::Waterfall);
         delaysMs.push_back(double(clock.nsecsElapsed() - readyAt.load()) / 1e6);
         if (int(delaysMs.size()) == kSpectra)
             QTimer::singleShot(0, &app, &QApplication::quit);

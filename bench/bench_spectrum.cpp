@@ -107,18 +107,19 @@ int main(int argc, char **argv)
     bench::NaiveSpectrumPainter naive;
     painter.selectMode(1);
     naive.selectMode(1);
-    int phase = 0;
+    // Each step below starts at phase 0, so every one draws (the painter's phase restarts with
+    // startShowing).
     int naivePhase = 0;
     for (int i = 0; i < 31; ++i) {
-        phase = 0;
+        painter.startShowing(270, 2270);
         naivePhase = 0;
-        painter.waterfallStep(spectra[size_t(i % 8)].data(), LowBin, HighBin, phase);
+        painter.waterfallStep(spectra[size_t(i % 8)].data(), LowBin, HighBin);
         naive.waterfallStep(spectra[size_t(i % 8)].data(), LowBin, HighBin, naivePhase);
     }
     int next = 0;
     auto waterfall = [&] {
-        phase = 0;
-        painter.waterfallStep(spectra[size_t(next++ & 7)].data(), LowBin, HighBin, phase);
+        painter.startShowing(270, 2270);
+        painter.waterfallStep(spectra[size_t(next++ & 7)].data(), LowBin, HighBin);
     };
     auto naiveWaterfall = [&] {
         naivePhase = 0;

@@ -16,19 +16,39 @@ if(VELTRANE_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# veltrane_subsystem(NAME DIR [QT ...] [LIBS ...])
-# One static library per subsystem folder: every .cpp/.h/.ui directly in DIR.
-function(veltrane_subsystem name dir)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+# veltrane_subsystem(NAME FOLDER [LIBS ...] [EXCLUDE file ...])
+# One static library for a folder of src/: every .cpp/.h/.ui directly in it. The folder and the
+# folders of the veltrane_* libraries in LIBS (and of theirs) are the ones its files may include
+# from; the build checks every include against that list.
+function(veltrane_subsystem name folder)
+  cmake_parse_arguments(ARG "" "" "LIBS;EXCLUDE" ${ARGN})
+  set(dir ${PROJECT_SOURCE_DIR}/src/${folder})
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.ui)
-  file(GLOB compiled CONFIGURE_DEPENDS ${dir}/*.cpp)
-  if(NOT compiled)
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARG_LIBS})
-    return()
-  endif()
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${dir}/${excluded})
+  endforeach()
+  set(folders ${folder})
+  foreach(lib ${ARG_LIBS})
+    if(lib MATCHES "^veltrane_")
+      get_target_property(lib_folders ${lib} VELTRANE_FOLDERS)
+      list(APPEND folders ${lib_folders})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE veltrane_warnings)
+  set_target_properties(${name} PROPERTIES VELTRANE_FOLDERS "${folders}")
+
+  list(JOIN folders "|" allowed)
+  list(JOIN sources "|" checked)
+  set(stamp ${CMAKE_BINARY_DIR}/layers/${name}.checked)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} "-DLIBRARY=${name}" "-DALLOWED=${allowed}" "-DSOURCES=${checked}"
+            "-DSTAMP=${stamp}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMENT "Checking the includes of ${name} against its layers" VERBATIM)
+  add_custom_target(${name}_layers DEPENDS ${stamp})
+  add_dependencies(${name} ${name}_layers)
 endfunction()

@@ -5,7 +5,7 @@
 #include "aids/CallLookup.h"
 #include "aids/DecodeLine.h"
 #include "aids/OffsetTune.h"
-#include "cat/FrameCodec.h"
+#include "cat/RigFamily.h"
 
 #include <QString>
 #include <QUrl>
@@ -37,17 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(import->offset.size() <= 8);
     check(!import->call.contains(u' '));
 
-    // The imported offset against a few dial texts, and a click at a position taken from the input.
-    const QString dials[] = {QStringLiteral("14076.000"), QStringLiteral("No Data"), import->call};
+    // The imported offset against a few dial frequencies, and a click at a position taken from
+    // the input; every family builds a frame for what results.
     const cat::CivFraming civ = cat::civFraming(0x74, 0xE0);
-    for (const QString &dial : dials) {
+    for (const qint64 dial : {qint64(14'076'000), qint64(1), qint64(7'026'000)}) {
         if (const auto hz = aids::offsetTargetHz(dial, import->offset)) {
             check(*hz >= 0);
-            for (int family = 0; family <= 3; ++family)
-                check(!cat::setFrequencyWrites(family, *hz, civ).isEmpty());
+            for (const cat::RigCaps &rig : cat::allRigCaps())
+                check(!rig.setFrequencyWrites(*hz, civ).isEmpty());
         }
         const double x = size > 0 ? double(data[0]) : 0.0;
-        if (const auto hz = aids::clickTargetHz(dial, x, 255.0, int(size % 6) - 1))
+        if (const auto hz = aids::clickTargetHz(dial, x, 255.0, size % 2 == 0))
             check(*hz >= 0);
     }
 

@@ -10,7 +10,7 @@ struct Band
 {
     const char16_t *item;
     qint64 dialHz;
-    bool textReference; // the text families have a reference frame for this band
+    bool textReference; // the text dialects have a reference frame for this band
 };
 
 constexpr std::array<Band, 7> kBands = {{
@@ -32,16 +32,6 @@ const Band *findBand(QStringView itemText)
             return &band;
     }
     return nullptr;
-}
-
-bool isFamily(int family)
-{
-    return family >= cat::kYaesuText && family <= cat::kRigctld;
-}
-
-bool isTextFamily(int family)
-{
-    return family == cat::kYaesuText || family == cat::kKenwoodText;
 }
 
 } // namespace
@@ -67,20 +57,20 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText)
     return std::nullopt;
 }
 
-cat::Writes bandSelectionWrites(int family, QStringView itemText, const cat::CivFraming &civ)
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ)
 {
     const Band *band = findBand(itemText);
-    if (!band || !isFamily(family))
+    if (!band)
         return {};
-    return cat::modeUsbWrites(family, civ) + cat::setFrequencyWrites(family, band->dialHz, civ);
+    return rig.modeUsb(civ) + rig.setFrequencyWrites(band->dialHz, civ);
 }
 
-cat::Writes referenceWrites(int family, QStringView itemText, const cat::CivFraming &civ)
+cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ)
 {
     const Band *band = findBand(itemText);
-    if (!band || !isFamily(family) || (isTextFamily(family) && !band->textReference))
+    if (!band || (!rig.referenceOnEveryBand && !band->textReference))
         return {};
-    return cat::setFrequencyWrites(family, band->dialHz, civ);
+    return rig.setFrequencyWrites(band->dialHz, civ);
 }
 
 } // namespace veltrane::aids

@@ -3,7 +3,7 @@
 // reference button send for them. Frames come from the one set-frequency builder of the codec;
 // this file only adds which band means which frequency, and which frames each operation sends.
 
-#include "cat/FrameCodec.h"
+#include "cat/RigFamily.h"
 
 #include <QStringList>
 #include <QStringView>
@@ -24,17 +24,17 @@ QString initialBandItem();
 std::optional<qint64> bandFrequencyHz(QStringView itemText);
 
 // Band selection: the family's upper-sideband mode frame, then its set-frequency frame.
-//   family 0, "21MHz" -> "MD02;", "FA21076000;"
-//   family 2 (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |
-//                                                00 60 07 21 00 | FD
-//   family 4 (rigctld), "21MHz" -> "M USB 0\n", "F 21076000\n"
-// Nothing for a text that is not an item or a family outside 0..4.
-cat::Writes bandSelectionWrites(int family, QStringView itemText, const cat::CivFraming &civ);
+//   Yaesu, "21MHz" -> "MD02;", "FA21076000;"
+//   CI-V (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |
+//                                           00 60 07 21 00 | FD
+//   rigctld, "21MHz" -> "M USB 0\n", "F 21076000\n"
+// Nothing for a text that is not an item.
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ);
 
 // Reference button: the set-frequency frame alone, no mode frame.
-//   family 2, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD
-// The Yaesu and Kenwood text families have no reference frame for "50MHz": nothing is sent
-// then. The rigctld family has one for every band.
-cat::Writes referenceWrites(int family, QStringView itemText, const cat::CivFraming &civ);
+//   CI-V, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD
+// A family without a reference frame on every band (the Yaesu and Kenwood text families) has
+// none for "50MHz": nothing is sent then.
+cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ);
 
 } // namespace veltrane::aids

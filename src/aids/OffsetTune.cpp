@@ -1,6 +1,5 @@
 #include "aids/OffsetTune.h"
 
-#include "cat/FrameCodec.h"
 #include "config/TextNumber.h"
 
 #include <cmath>
@@ -10,15 +9,8 @@ namespace veltrane::aids {
 namespace {
 
 constexpr double kPictureSpanHz = 2000.0;
-constexpr double kFt897SubtractBelowKhz = 10000.0;
 // Larger sums do not fit the 64-bit hertz count (and no rig tunes there).
 constexpr double kLargestHz = 9.0e18;
-
-// The display's kHz in Hz.
-double dialHzOf(double khz)
-{
-    return khz * 1000.0;
-}
 
 std::optional<qint64> wholeHz(double hz)
 {
@@ -30,13 +22,12 @@ std::optional<qint64> wholeHz(double hz)
 
 } // namespace
 
-std::optional<qint64> offsetTargetHz(const QString &dialText, const QString &offsetText)
+std::optional<qint64> offsetTargetHz(qint64 dialHz, QStringView offsetText)
 {
-    const std::optional<double> dialKhz = config::wholeNumber(dialText);
     const std::optional<double> offsetHz = config::wholeNumber(offsetText);
-    if (!dialKhz || !offsetHz || !(*dialKhz > 0.0) || !(*dialKhz * 1000.0 > 0.0))
+    if (!offsetHz)
         return std::nullopt;
-    return wholeHz(*offsetHz + dialHzOf(*dialKhz));
+    return wholeHz(*offsetHz + double(dialHz));
 }
 
 double clickOffsetHz(double x, double width)
@@ -44,17 +35,12 @@ double clickOffsetHz(double x, double width)
     return (x - width / 2.0) / width * kPictureSpanHz;
 }
 
-std::optional<qint64> clickTargetHz(const QString &dialText, double x, double width, int family)
+std::optional<qint64> clickTargetHz(qint64 dialHz, double x, double width, bool mirrored)
 {
-    if (family < cat::kYaesuText || family > cat::kRigctld)
-        return std::nullopt;
-    const std::optional<double> dialKhz = config::wholeNumber(dialText);
-    if (!dialKhz || !(*dialKhz > 0.0) || !(*dialKhz * 1000.0 > 0.0) || !(width > 0.0) || !std::isfinite(x))
+    if (!(width > 0.0) || !std::isfinite(x))
         return std::nullopt;
     const double offset = clickOffsetHz(x, width);
-    const bool subtract = family == cat::kFt897 && *dialKhz < kFt897SubtractBelowKhz;
-    const double dialHz = dialHzOf(*dialKhz);
-    return wholeHz(subtract ? dialHz - offset : dialHz + offset);
+    return wholeHz(mirrored ? double(dialHz) - offset : double(dialHz) + offset);
 }
 
 } // namespace veltrane::aids

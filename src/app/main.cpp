@@ -1,5 +1,4 @@
-#include "app/Application.h"
-#include "cat/SwitchingPort.h"
+#include "app/forms/Application.h"
 #include "spectrum/SoundCardEngine.h"
 
 #include <QApplication>
@@ -16,7 +15,7 @@ int main(int argc, char *argv[])
     for (const QAudioDevice &device : QMediaDevices::audioInputs())
         inputs.append(device.description());
 
-    veltrane::app::Application app(std::make_unique<veltrane::cat::SwitchingPort>(),
+    veltrane::app::Application app(veltrane::cat::makeTransport,
                                    std::make_unique<veltrane::spectrum::SoundCardEngine>());
     app.start(inputs);
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "cat/AnswerReaders.h"
 
 #include <array>
+#include <cmath>
 
 namespace veltrane::cat {
 
@@ -8,10 +9,10 @@ namespace {
 
 constexpr qsizetype kMaxTextDigits = 11;    // the longest text answer: "FA" + 11 digits + ";"
 constexpr qsizetype kCivFrequencyBytes = 5; // f0 .. f4
-constexpr double kTextLowMhz = 3.5;         // text answers: 3.5 < MHz < 54
-constexpr double kTextHighMhz = 54.0;
-constexpr double kCivLowKhz = 3500.0; // CI-V answers: 3500 <= kHz <= 51000
-constexpr double kCivHighKhz = 51000.0;
+constexpr qint64 kTextLowHz = 3'500'000; // text answers: 3.5 < MHz < 54
+constexpr qint64 kTextHighHz = 54'000'000;
+constexpr qint64 kCivLowHz = 3'500'000; // CI-V answers: 3500 <= kHz <= 51000
+constexpr qint64 kCivHighHz = 51'000'000;
 
 constexpr bool isDigit(char c)
 {
@@ -60,13 +61,13 @@ bool isBcd(QByteArrayView bytes)
     return true;
 }
 
-std::optional<double> TextAnswerReader::take(QByteArrayView received)
+std::optional<qint64> TextAnswerReader::take(QByteArrayView received, const CivFraming &)
 {
     const Joined joined(m_tail, received);
     const QByteArrayView buf = joined.view();
     const qsizetype n = buf.size();
 
-    std::optional<double> result;
+    std::optional<qint64> result;
     qsizetype i = 0;
     while (i < n) {
         const qsizetype p = buf.indexOf('F', i);
@@ -96,18 +97,15 @@ std::optional<double> TextAnswerReader::take(QByteArrayView received)
             keepTail(m_tail, buf.sliced(p));
             break;
         }
-        if (buf[j] == ';' && digits > 0 && !result) {
-            const double mhz = double(hz) / 1e6;
-            if (mhz > kTextLowMhz && mhz < kTextHighMhz)
-                result = double(hz) / 1000.0;
-        }
+        if (buf[j] == ';' && digits > 0 && !result && hz > kTextLowHz && hz < kTextHighHz)
+            result = hz;
         // A complete answer, the echo "FA;" or "FA" followed by noise: go on after it.
         i = j;
     }
     return result;
 }
 
-std::optional<double> CivAnswerReader::take(QByteArrayView received, const CivFraming &civ)
+std::optional<qint64> CivAnswerReader::take(QByteArrayView received, const CivFraming &civ)
 {
     const Joined joined(m_tail, received);
     if (civ.preamble.isEmpty() || civ.rigAddress.isEmpty() || civ.controllerAddress.isEmpty())
@@ -123,7 +121,7 @@ std::optional<double> CivAnswerReader::take(QByteArrayView received, const CivFr
     const qsizetype n = buf.size();
     const qsizetype frameSize = header.size() + kCivFrequencyBytes;
 
-    std::optional<double> result;
+    std::optional<qint64> result;
     qsizetype tailStart = -1;
     for (qsizetype from = 0;;) {
         const qsizetype p = buf.indexOf(header, from);
@@ -139,9 +137,9 @@ std::optional<double> CivAnswerReader::take(QByteArrayView received, const CivFr
             for (qsizetype k = 0; k < kCivFrequencyBytes; ++k)
                 reversed[size_t(k)] = data[kCivFrequencyBytes - 1 - k];
             // f4 .. f0 as ten digits is the frequency in Hz; SetFrequency gives Hz / 10 000.
-            const double khz = 10.0 * SetFrequency(BytesToHex(QByteArrayView(reversed)), 10);
-            if (khz >= kCivLowKhz && khz <= kCivHighKhz)
-                result = khz;
+            const qint64 hz = std::llround(SetFrequency(BytesToHex(QByteArrayView(reversed)), 10) * 10'000.0);
+            if (hz >= kCivLowHz && hz <= kCivHighHz)
+                result = hz;
         }
         from = p + 1;
     }
@@ -163,9 +161,9 @@ namespace {
 
 constexpr qsizetype kMaxRigctldDigits = 11;
 
-// One complete rigctld line without its newline: the frequency in kHz, or nothing.
-//   "14076000" -> 14076.0, " 7026000\r" -> 7026.0, "RPRT -1" -> nothing, "0" -> nothing
-std::optional<double> rigctldFrequency(QByteArrayView line)
+// One complete rigctld line without its newline: the frequency in Hz, or nothing.
+//   "14076000" -> 14 076 000, " 7026000\r" -> 7 026 000, "RPRT -1" -> nothing, "0" -> nothing
+std::optional<qint64> rigctldFrequency(QByteArrayView line)
 {
     const QByteArrayView number = line.trimmed();
     if (number.isEmpty() || number.size() > kMaxRigctldDigits)
@@ -178,14 +176,14 @@ std::optional<double> rigctldFrequency(QByteArrayView line)
     }
     if (hz <= 0)
         return std::nullopt;
-    return double(hz) / 1000.0;
+    return hz;
 }
 
 } // namespace
 
-std::optional<double> RigctldLineReader::take(QByteArrayView received)
+std::optional<qint64> RigctldLineReader::take(QByteArrayView received, const CivFraming &)
 {
-    std::optional<double> result;
+    std::optional<qint64> result;
     QByteArrayView rest = received;
     while (!rest.isEmpty()) {
         const qsizetype end = rest.indexOf('\n');
@@ -211,7 +209,7 @@ std::optional<double> RigctldLineReader::take(QByteArrayView received)
     return result;
 }
 
-std::optional<double> ft897Answer(QByteArrayView received)
+std::optional<qint64> ft897Answer(QByteArrayView received)
 {
     if (received.size() != 5)
         return std::nullopt;
@@ -223,7 +221,7 @@ std::optional<double> ft897Answer(QByteArrayView received)
         const auto v = quint8(b);
         tensOfHz = tensOfHz * 100 + (v >> 4) * 10 + (v & 0x0F);
     }
-    return double(tensOfHz) / 100.0;
+    return tensOfHz * 10;
 }
 
 } // namespace veltrane::cat

@@ -1,7 +1,7 @@
 #pragma once
 // Readers of the rig's answers to the read-frequency request. Each takes the bytes that a read
-// of the port returned and gives the dial frequency in kilohertz when they hold a complete,
-// valid answer, or nothing. A reader never writes the display and never touches the port; the
+// of the port returned and gives the dial frequency in hertz when they hold a complete, valid
+// answer, or nothing. A reader never writes the display and never touches the port; the
 // rig link calls it with whatever arrived and writes the display itself.
 //
 // Reads do not line up with answers: a read may catch half an answer, two answers, the echo
@@ -18,21 +18,32 @@
 
 namespace veltrane::cat {
 
+// What every family's reader offers the link. civ is the framing the answers are addressed
+// with (used by the CI-V reader only).
+class AnswerReader
+{
+public:
+    virtual ~AnswerReader() = default;
+    // Hz of the answer the bytes complete, or nothing.
+    virtual std::optional<qint64> take(QByteArrayView received, const CivFraming &civ) = 0;
+    // Forgets any unfinished answer kept from earlier reads (port reopened).
+    virtual void reset() {}
+};
+
 // Longest unfinished tail a reader keeps between reads; longer than any answer, so a longer
 // tail is noise and is dropped.
 inline constexpr qsizetype kMaxTail = 32;
 
 // Families 0 and 1: the answer is "FA", 1 to 11 decimal digits of the frequency in Hz, ";".
-//   "FA07026000;" -> 7026.0, "FA00014076000;" -> 14076.0, "FA014076000;" -> 14076.0
+//   "FA07026000;" -> 7 026 000, "FA00014076000;" -> 14 076 000, "FA014076000;" -> 14 076 000
 // Accepted only when 3.5 MHz < frequency < 54 MHz (both bounds excluded). Echoes of "FA;",
 // "?;" and other noise are skipped; of several complete answers the first valid one counts.
-class TextAnswerReader
+class TextAnswerReader final : public AnswerReader
 {
 public:
-    // kHz of the first complete valid answer in the kept tail followed by received.
-    std::optional<double> take(QByteArrayView received);
-    // Forgets the kept tail (port reopened, family changed).
-    void reset() { m_tail.clear(); }
+    // Hz of the first complete valid answer in the kept tail followed by received.
+    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ = {}) override;
+    void reset() override { m_tail.clear(); }
     // The unfinished answer kept for the next read (for tests and diagnostics).
     QByteArray pendingTail() const { return m_tail; }
 
@@ -42,13 +53,13 @@ private:
 
 // Family 2: the answer is FE FE, controller address, rig address, 03, five BCD bytes (least
 // significant pair first), FD. With the rig at 74 and the controller at E0:
-//   FE FE 74 E0 03 FD  FE FE E0 74 03 00 60 02 07 00 FD -> 7026.0 (the echo does not match)
+//   FE FE 74 E0 03 FD  FE FE E0 74 03 00 60 02 07 00 FD -> 7 026 000 (the echo does not match)
 // Only bytes whose two nibbles are both 0-9 count, and 3500 <= kHz <= 51000 (bounds included).
-class CivAnswerReader
+class CivAnswerReader final : public AnswerReader
 {
 public:
-    std::optional<double> take(QByteArrayView received, const CivFraming &civ);
-    void reset() { m_tail.clear(); }
+    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ) override;
+    void reset() override { m_tail.clear(); }
     QByteArray pendingTail() const { return m_tail; }
 
 private:
@@ -56,17 +67,17 @@ private:
 };
 
 // Family 4: rigctld answers "f" with the dial frequency in whole hertz on a line of its own.
-//   "14076000\n" -> 14076.0, "145000000\r\n" -> 145000.0
+//   "14076000\n" -> 14 076 000, "145000000\r\n" -> 145 000 000
 //   "RPRT -1\n" (an error), "RPRT 0\n" (the answer to a set), "14076000.5\n", "abc\n" -> nothing
 // A line counts only once its newline has come: the unfinished last line is kept for the next
 // read (at most kMaxLine bytes; a longer line is noise and is dropped up to its newline). Of
 // several complete lines the last valid one counts, as it is the newest reading. Blanks around
 // the number are allowed; it must have 1 to 11 digits and be above 0 Hz.
-class RigctldLineReader
+class RigctldLineReader final : public AnswerReader
 {
 public:
-    std::optional<double> take(QByteArrayView received);
-    void reset()
+    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ = {}) override;
+    void reset() override
     {
         m_line.clear();
         m_skipping = false;
@@ -82,8 +93,17 @@ private:
 
 // Family 3: exactly five bytes, the first four the frequency in 10 Hz units as eight BCD
 // digits, most significant first; the fifth (the mode) is ignored. No range test.
-//   01 40 76 52 01 -> 14076.52; four or six bytes, or a nibble above 9 -> nothing
-std::optional<double> ft897Answer(QByteArrayView received);
+//   01 40 76 52 01 -> 14 076 520; four or six bytes, or a nibble above 9 -> nothing
+std::optional<qint64> ft897Answer(QByteArrayView received);
+
+class Ft897AnswerReader final : public AnswerReader
+{
+public:
+    std::optional<qint64> take(QByteArrayView received, const CivFraming &) override
+    {
+        return ft897Answer(received);
+    }
+};
 
 // True when both nibbles of every byte are decimal digits: 00 60 02 07 00 yes, 0A no.
 bool isBcd(QByteArrayView bytes);

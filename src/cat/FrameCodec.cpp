@@ -125,60 +125,76 @@ double SetFrequency(QStringView text, int count)
     return sum;
 }
 
-QByteArray readRequest(int family, const CivFraming &civ)
+QByteArray textReadRequest(const CivFraming &)
 {
-    switch (family) {
-    case kYaesuText:
-    case kKenwoodText:
-        return QByteArrayLiteral("FA;");
-    case kCiv:
-        return civHeader(civ, '\x03') + civ.end;
-    case kFt897:
-        return QByteArray("\x00\x00\x00\x00\x03", 5);
-    case kRigctld:
-        return QByteArrayLiteral("f\n");
-    default:
-        return {};
-    }
+    return QByteArrayLiteral("FA;");
 }
 
-Writes setFrequencyWrites(int family, qint64 hz, const CivFraming &civ)
+QByteArray civReadRequest(const CivFraming &civ)
 {
-    if (hz < 0)
-        return {};
+    return civHeader(civ, '\x03') + civ.end;
+}
+
+QByteArray ft897ReadRequest(const CivFraming &)
+{
+    return QByteArray("\x00\x00\x00\x00\x03", 5);
+}
+
+QByteArray rigctldReadRequest(const CivFraming &)
+{
+    return QByteArrayLiteral("f\n");
+}
+
+Writes yaesuSetFrequency(qint64 hz, const CivFraming &)
+{
     const QByteArray digits = QByteArray::number(hz);
-    switch (family) {
-    case kYaesuText:
-        return {(digits.size() <= 7 ? "FA0"_ba : "FA"_ba) + digits + ';'};
-    case kKenwoodText:
-        return {"FA"_ba + QByteArray(qMax<qsizetype>(0, 11 - digits.size()), '0') + digits + ';'};
-    case kCiv:
-        return {civHeader(civ, '\x05'), bytesOf(Frequency_Convert(lastDigits(hz, 10))), civ.end};
-    case kFt897:
-        return {bytesOf(lastDigits(hz / 10, 8) + u"01"_s)};
-    case kRigctld:
-        return {"F "_ba + digits + '\n'};
-    default:
-        return {};
-    }
+    return {(digits.size() <= 7 ? "FA0"_ba : "FA"_ba) + digits + ';'};
 }
 
-Writes modeUsbWrites(int family, const CivFraming &civ)
+Writes kenwoodSetFrequency(qint64 hz, const CivFraming &)
 {
-    switch (family) {
-    case kYaesuText:
-        return {QByteArrayLiteral("MD02;")};
-    case kKenwoodText:
-        return {QByteArrayLiteral("MD2;")};
-    case kCiv:
-        return {civHeader(civ, '\x06') + '\x01' + civ.end};
-    case kFt897:
-        return {QByteArray("\x01\x00\x00\x00\x07", 5)};
-    case kRigctld:
-        return {QByteArrayLiteral("M USB 0\n")};
-    default:
-        return {};
-    }
+    const QByteArray digits = QByteArray::number(hz);
+    return {"FA"_ba + QByteArray(qMax<qsizetype>(0, 11 - digits.size()), '0') + digits + ';'};
+}
+
+Writes civSetFrequency(qint64 hz, const CivFraming &civ)
+{
+    return {civHeader(civ, '\x05'), bytesOf(Frequency_Convert(lastDigits(hz, 10))), civ.end};
+}
+
+Writes ft897SetFrequency(qint64 hz, const CivFraming &)
+{
+    return {bytesOf(lastDigits(hz / 10, 8) + u"01"_s)};
+}
+
+Writes rigctldSetFrequency(qint64 hz, const CivFraming &)
+{
+    return {"F "_ba + QByteArray::number(hz) + '\n'};
+}
+
+Writes yaesuModeUsb(const CivFraming &)
+{
+    return {QByteArrayLiteral("MD02;")};
+}
+
+Writes kenwoodModeUsb(const CivFraming &)
+{
+    return {QByteArrayLiteral("MD2;")};
+}
+
+Writes civModeUsb(const CivFraming &civ)
+{
+    return {civHeader(civ, '\x06') + '\x01' + civ.end};
+}
+
+Writes ft897ModeUsb(const CivFraming &)
+{
+    return {QByteArray("\x01\x00\x00\x00\x07", 5)};
+}
+
+Writes rigctldModeUsb(const CivFraming &)
+{
+    return {QByteArrayLiteral("M USB 0\n")};
 }
 
 } // namespace veltrane::cat

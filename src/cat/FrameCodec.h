@@ -4,9 +4,7 @@
 // state or knows when a frame is sent. The rig link and the operating aids hand the result to
 // the port, one element of Writes per write.
 //
-// Families: 0 Yaesu text CAT, 1 Kenwood text CAT, 2 ICOM CI-V, 3 Yaesu FT-897 five-byte CAT,
-// 4 the rigctld daemon's line protocol (a command per line, ended by a newline).
-// Any other family builds nothing.
+// Which family uses which builder is the family table's (RigFamily.h).
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -33,13 +31,6 @@ struct CivFraming
 //   civFraming(0x74, 0xE0) == {FE FE, 74, E0, FD}
 CivFraming civFraming(quint8 rigAddress, quint8 controllerAddress);
 
-// Family numbers.
-inline constexpr int kYaesuText = 0;
-inline constexpr int kKenwoodText = 1;
-inline constexpr int kCiv = 2;
-inline constexpr int kFt897 = 3;
-inline constexpr int kRigctld = 4;
-
 // Reverses the five two-digit groups of the first ten characters of a CI-V digit text, which
 // turns the frequency in Hz into the CI-V order (least significant pair first) and back again:
 //   "0007026000" -> "0060020700", "0014076000" -> "0060071400"
@@ -63,28 +54,41 @@ QString BytesToHex(QByteArrayView bytes);
 //   SetFrequency(u"0007026000", 10) == 702.6   (a 10-digit Hz text divided by 10 000)
 double SetFrequency(QStringView text, int count);
 
-// The read-frequency request of a family:
-//   0, 1: "FA;"   2: FE FE rig ctl 03 FD   3: 00 00 00 00 03   4: "f\n"   other: empty
-QByteArray readRequest(int family, const CivFraming &civ);
+// The frames of each family. Every builder maps a frequency (or nothing) to the writes of
+// one operation; the family table (RigFamily.h) says which builder a family uses.
+//
+// Read-frequency requests, one write:
+//   text families "FA;"   CI-V FE FE rig ctl 03 FD   FT-897 00 00 00 00 03   rigctld "f\n"
+QByteArray textReadRequest(const CivFraming &civ);
+QByteArray civReadRequest(const CivFraming &civ);
+QByteArray ft897ReadRequest(const CivFraming &civ);
+QByteArray rigctldReadRequest(const CivFraming &civ);
 
-// The set-frequency frame of a family for a dial frequency in Hz; the one builder used by band
-// selection, the reference button, the frequency set from an offset and click-to-tune.
-//   0: "FA0" + digits + ";" for 7 digits or fewer, else "FA" + digits + ";"
-//        7 025 477 -> "FA07025477;", 14 076 523 -> "FA14076523;"            (one write)
-//   1: "FA" + digits zero-padded to 11 + ";"
-//        7 026 000 -> "FA00007026000;"                                        (one write)
-//   2: FE FE rig ctl 05 | five BCD bytes, least significant pair first | FD (three writes)
-//        7 026 000 -> "0007026000" -> 00 60 02 07 00; beyond 10 digits the last 10 are kept
-//   3: Hz/10 as 8 BCD digits (the last 8 kept), then the command 01        (one write)
-//        14 076 523 -> "0140765201" -> 01 40 76 52 01
-//   4: "F " + whole hertz + "\n"                                            (one write)
-//        14 076 523 -> "F 14076523\n"
-// A negative frequency or another family builds no writes.
-Writes setFrequencyWrites(int family, qint64 hz, const CivFraming &civ);
+// Set-frequency frames for a dial frequency in Hz (0 or more); the one builder per family that
+// band selection, the reference button, the frequency set from an offset and click-to-tune use.
+//   Yaesu:   "FA0" + digits + ";" for 7 digits or fewer, else "FA" + digits + ";"     (one write)
+//            7 025 477 -> "FA07025477;", 14 076 523 -> "FA14076523;"
+//   Kenwood: "FA" + digits zero-padded to 11 + ";"                                    (one write)
+//            7 026 000 -> "FA00007026000;"
+//   CI-V:    FE FE rig ctl 05 | five BCD bytes, least significant pair first | FD (three writes)
+//            7 026 000 -> "0007026000" -> 00 60 02 07 00; beyond 10 digits the last 10 are kept
+//   FT-897:  Hz/10 as 8 BCD digits (the last 8 kept), then the command 01             (one write)
+//            14 076 523 -> "0140765201" -> 01 40 76 52 01
+//   rigctld: "F " + whole hertz + "\n"                                                (one write)
+//            14 076 523 -> "F 14076523\n"
+Writes yaesuSetFrequency(qint64 hz, const CivFraming &civ);
+Writes kenwoodSetFrequency(qint64 hz, const CivFraming &civ);
+Writes civSetFrequency(qint64 hz, const CivFraming &civ);
+Writes ft897SetFrequency(qint64 hz, const CivFraming &civ);
+Writes rigctldSetFrequency(qint64 hz, const CivFraming &civ);
 
-// The upper-sideband mode frame of a family, one write:
-//   0: "MD02;"   1: "MD2;"   2: FE FE rig ctl 06 01 FD   3: 01 00 00 00 07
-//   4: "M USB 0\n" (passband 0: the rig's default width)                    other: none
-Writes modeUsbWrites(int family, const CivFraming &civ);
+// Upper-sideband mode frames, one write:
+//   Yaesu "MD02;"   Kenwood "MD2;"   CI-V FE FE rig ctl 06 01 FD   FT-897 01 00 00 00 07
+//   rigctld "M USB 0\n" (passband 0: the rig's default width)
+Writes yaesuModeUsb(const CivFraming &civ);
+Writes kenwoodModeUsb(const CivFraming &civ);
+Writes civModeUsb(const CivFraming &civ);
+Writes ft897ModeUsb(const CivFraming &civ);
+Writes rigctldModeUsb(const CivFraming &civ);
 
 } // namespace veltrane::cat

@@ -1,9 +1,6 @@
 #include "cat/FrequencyDisplay.h"
 
-#include "config/TextNumber.h"
-
 #include <array>
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -28,9 +25,6 @@ constexpr std::array<BandSegment, 6> kSegments = {{
     {28.0, 29.0, u"28MHz"},
 }};
 
-// Beyond this the thousandths no longer fit a 64-bit integer; such values are never shown.
-constexpr double kLargestExactKhz = 1e15;
-
 } // namespace
 
 QString noDataText()
@@ -38,31 +32,23 @@ QString noDataText()
     return u"No Data"_s;
 }
 
-QString formatKhz(double khz)
+QString displayText(qint64 hz)
 {
-    if (!std::isfinite(khz))
-        return {};
-    if (std::abs(khz) >= kLargestExactKhz)
-        return QString::number(khz, 'f', 3);
-    const qint64 thousandths = std::llround(std::abs(khz) * 1000.0);
-    const qint64 whole = thousandths / 1000;
-    const qint64 fraction = thousandths % 1000;
+    const qint64 magnitude = hz < 0 ? -hz : hz;
     QString text;
-    if (khz < 0 && thousandths != 0)
+    if (hz < 0)
         text += u'-';
-    if (whole != 0)
-        text += QString::number(whole);
+    if (magnitude >= 1000)
+        text += QString::number(magnitude / 1000);
     text += u'.';
-    text += QString::number(fraction).rightJustified(3, u'0');
+    text += QString::number(magnitude % 1000).rightJustified(3, u'0');
     return text;
 }
 
-std::optional<QString> recogniseBand(QStringView displayText)
+std::optional<QString> recogniseBand(double mhz)
 {
-    const double khz = config::leadingNumber(displayText);
-    if (khz == 0.0)
+    if (mhz == 0.0)
         return std::nullopt;
-    const double mhz = khz / 1000.0;
     for (const BandSegment &segment : kSegments) {
         if (segment.lowMhz <= mhz && mhz <= segment.highMhz)
             return QString::fromUtf16(segment.band);

@@ -31,26 +31,26 @@ constexpr std::array<KeyRule, 6> kKeys{{
     {u"CONTROL", Field::ControllerAddress},
 }};
 
-void store(Field field, const QString &value, StationState &state)
+void store(Field field, const QString &value, StationConfig &config)
 {
     switch (field) {
     case Field::MyCall:
-        state.myCall = value.toUpper();
+        config.myCall = value.toUpper();
         break;
     case Field::CatPort:
-        state.catPort = trimBlanks(value);
+        config.catPort = trimBlanks(value);
         break;
     case Field::RigCode:
-        state.rigCode = value;
+        config.rigCode = value;
         break;
     case Field::SerialSettings:
-        state.serialSettings = value;
+        config.serialSettings = value;
         break;
     case Field::IcomAddress:
-        state.icomAddressHex = value;
+        config.icomAddressHex = value;
         break;
     case Field::ControllerAddress:
-        state.controllerAddressHex = value;
+        config.controllerAddressHex = value;
         break;
     }
 }
@@ -62,7 +62,7 @@ QString initConfigPath(const QString &workDir)
     return QDir(workDir).filePath(u"Init.cfg"_s);
 }
 
-ReadResult parseInitConfig(const QByteArray &content, StationState &state)
+ReadResult parseInitConfig(const QByteArray &content, StationConfig &config)
 {
     bool tooMany = false;
     qsizetype number = 0;
@@ -78,16 +78,17 @@ ReadResult parseInitConfig(const QByteArray &content, StationState &state)
             return true;
         for (const KeyRule &rule : kKeys) {
             if (keyLine->key == QStringView(rule.key)) {
-                store(rule.field, keyLine->value, state);
+                store(rule.field, keyLine->value, config);
                 break;
             }
         }
         return true;
     });
+    config.rig = parseRigCode(config.rigCode);
     return tooMany ? ReadResult::TooManyLines : ReadResult::Ok;
 }
 
-ReadResult readInitConfig(const QString &path, StationState &state)
+ReadResult readInitConfig(const QString &path, StationConfig &config)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -95,7 +96,7 @@ ReadResult readInitConfig(const QString &path, StationState &state)
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return ReadResult::Unreadable;
-    return parseInitConfig(content, state);
+    return parseInitConfig(content, config);
 }
 
 QByteArray formatInitConfig(const InitConfig &cfg)

@@ -4,7 +4,7 @@
 // no widgets. Line and key grammar: KeyLines.h. The file is in the system's 8-bit code page
 // with CR LF line ends.
 
-#include "config/StationState.h"
+#include "config/StationConfig.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +19,7 @@ inline constexpr int kInitConfigMaxLines = 100;
 // File name of the configuration inside workDir: initConfigPath(u"/home/op") == "/home/op/Init.cfg".
 QString initConfigPath(const QString &workDir);
 
-// Reads the six keys into state, later lines winning:
+// Reads the six keys into config, later lines winning, and parses RIG= (config.rig):
 //   MYCALL  -> myCall, upper-cased ("mycall=ja1abc" gives "JA1ABC")
 //   CAT     -> catPort, blanks around it removed ("CAT= 3 " gives "3")
 //   RIG     -> rigCode, as read (" 2 ")
@@ -29,10 +29,10 @@ QString initConfigPath(const QString &workDir);
 // Other keys and lines without "=" are skipped. More than kInitConfigMaxLines lines gives
 // TooManyLines; the values of the first 100 lines are stored all the same. Never fails
 // otherwise, whatever the bytes.
-ReadResult parseInitConfig(const QByteArray &content, StationState &state);
+ReadResult parseInitConfig(const QByteArray &content, StationConfig &config);
 
 // parseInitConfig on the file's content; Unreadable when it cannot be opened or read.
-ReadResult readInitConfig(const QString &path, StationState &state);
+ReadResult readInitConfig(const QString &path, StationConfig &config);
 
 // The settings dialog's values as the text that follows each key ("" for a value never chosen).
 // Numbers come already printed (printedNumber), so port 3 is " 3 ".

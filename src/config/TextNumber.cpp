@@ -1,9 +1,27 @@
 #include "config/TextNumber.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
 namespace veltrane::config {
+
+namespace {
+
+// The C reading of a number text (digits, one full stop, an optional sign first), whatever the
+// locale; nothing when the text is not wholly such a number.
+std::optional<double> cNumber(std::string_view s)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    double v = 0.0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
+    if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+}  // namespace
 
 double leadingNumber(QStringView text)
 {
@@ -33,8 +51,7 @@ double leadingNumber(QStringView text)
     }
     if (!seenDigit)
         return 0.0;
-    const double v = std::strtod(digits.c_str(), nullptr);
-    return std::isfinite(v) ? v : 0.0;
+    return cNumber(digits).value_or(0.0);
 }
 
 std::optional<double> wholeNumber(QStringView text)
@@ -51,11 +68,7 @@ std::optional<double> wholeNumber(QStringView text)
             return std::nullopt;
         s += char(u);
     }
-    char *end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return cNumber(s);
 }
 
 QString signedNumberText(double value)

@@ -130,14 +130,14 @@ void SpectrumPainter::selectMode(int index)
         drawFrequencyGrid();
 }
 
-void SpectrumPainter::paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin, int &paintPhase)
+void SpectrumPainter::paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin)
 {
     lowBin = std::clamp(lowBin, 0, SpectrumBins);
     highBin = std::clamp(highBin, lowBin, SpectrumBins);
     if (mode == DisplayMode::Trace)
         drawTrace(fftData, lowBin, highBin);
     else
-        waterfallStep(fftData, lowBin, highBin, paintPhase);
+        waterfallStep(fftData, lowBin, highBin);
 }
 
 void SpectrumPainter::drawTrace(const qint32 *fftData, int lowBin, int highBin)
@@ -163,18 +163,25 @@ void SpectrumPainter::drawTrace(const qint32 *fftData, int lowBin, int highBin)
     }
 }
 
-void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highBin, int &paintPhase)
+void SpectrumPainter::startShowing(int lowHz, int highHz)
 {
-    if (paintPhase == 1) {
-        paintPhase = 2;
+    m_lowHz = lowHz;
+    m_highHz = highHz;
+    m_paintPhase = 0;
+}
+
+void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highBin)
+{
+    if (m_paintPhase == 1) {
+        m_paintPhase = 2;
         return;
     }
-    if (paintPhase == 2) {
-        paintPhase = 3;
+    if (m_paintPhase == 2) {
+        m_paintPhase = 3;
         return;
     }
-    if (paintPhase != 0) {
-        paintPhase = 0;
+    if (m_paintPhase != 0) {
+        m_paintPhase = 0;
         return;
     }
 
@@ -200,7 +207,7 @@ void SpectrumPainter::waterfallStep(const qint32 *fftData, int lowBin, int highB
         history[1][b] = fftData[b] - history[1][0];
 
     drawWaterfall(lowBin, highBin);
-    paintPhase = 1;
+    m_paintPhase = 1;
 }
 
 void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
@@ -279,14 +286,13 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     }
 }
 
-void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, config::StationState &state,
-                   DisplayMode mode)
+void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, DisplayMode mode)
 {
-    const int lowBin = std::clamp(binForHz(state.spectrumLowHz), 0, SpectrumBins);
-    const int highBin = std::clamp(binForHz(state.spectrumHighHz), 0, SpectrumBins);
+    const int lowBin = std::clamp(binForHz(painter.lowHz()), 0, SpectrumBins);
+    const int highBin = std::clamp(binForHz(painter.highHz()), 0, SpectrumBins);
     std::array<qint32, SpectrumBins> fftData{};
     source.fnGetFFTData(fftData.data(), lowBin, highBin);
-    painter.paint(mode, fftData.data(), lowBin, highBin, state.paintPhase);
+    painter.paint(mode, fftData.data(), lowBin, highBin);
 }
 
 } // namespace veltrane::spectrum

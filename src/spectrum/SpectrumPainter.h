@@ -13,7 +13,6 @@
 // Not a widget and not thread-safe: it runs on the window's thread, inside the event that
 // announces a new spectrum.
 
-#include "config/StationState.h"
 #include "spectrum/SpectrumSource.h"
 
 #include <QImage>
@@ -85,9 +84,16 @@ public:
     // the centre one magenta, the others olive. Does not clear first.
     void drawFrequencyGrid();
 
+    // The shown audio range and the waterfall's phase, set when sound starts: 270 to 2270 Hz,
+    // phase 0. Until then the range is empty.
+    void startShowing(int lowHz, int highHz);
+    int lowHz() const { return m_lowHz; }
+    int highHz() const { return m_highHz; }
+    int paintPhase() const { return m_paintPhase; }
+
     // One new spectrum (fftData[b] for lowBin <= b < highBin): in trace mode clear, grid and
-    // trace; in waterfall mode the decimated waterfall step, which advances paintPhase.
-    void paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin, int &paintPhase);
+    // trace; in waterfall mode the decimated waterfall step, which advances the phase.
+    void paint(DisplayMode mode, const qint32 *fftData, int lowBin, int highBin);
 
     // Clear, grid, then the cyan trace: segment e (1 .. span-1) joins bin lowBin+e-1 at
     // x = e W/span to bin lowBin+e at x = (e+1) W/span; y = H - H/100 x magnitude.
@@ -95,7 +101,7 @@ public:
 
     // Phase 0: scroll the history, store the new row and redraw all 30 rows; phase 1, 2, 3
     // (or any other value): only advance the phase (1 -> 2 -> 3 -> 0).
-    void waterfallStep(const qint32 *fftData, int lowBin, int highBin, int &paintPhase);
+    void waterfallStep(const qint32 *fftData, int lowBin, int highBin);
 
     // The display-mode option was clicked: clear, and draw the grid for index 0 ("FFT").
     void selectMode(int index);
@@ -113,12 +119,13 @@ private:
     std::vector<quint8> m_levels; // brightness of the shown cells, 30 rows x SpectrumBins
     int m_levelsLow = -1;         // bin range m_levels was worked out for
     int m_levelsHigh = -1;
+    int m_lowHz = 0;
+    int m_highHz = 0;
+    int m_paintPhase = 0;
 };
 
-// The handler of each new-spectrum event: shown range from state.spectrumLowHz/HighHz, one
-// fnGetFFTData call into a fresh zeroed 1024-element array, then paint() in `mode` with
-// state.paintPhase.
-void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, config::StationState &state,
-                   DisplayMode mode);
+// The handler of each new-spectrum event: the painter's shown range, one fnGetFFTData call
+// into a fresh zeroed 1024-element array, then paint() in `mode`.
+void PaintSpectrum(SpectrumSource &source, SpectrumPainter &painter, DisplayMode mode);
 
 } // namespace veltrane::spectrum

@@ -1,6 +1,6 @@
 #include "config/forms/frmInit.h"
 
-#include "cat/NetAddress.h"
+#include "config/CatAddress.h"
 #include "config/IcomModels.h"
 #include "config/SerialDeviceList.h"
 #include "config/SerialSettingsFields.h"
@@ -102,14 +102,16 @@ const std::array<ChoiceGroup, 6> kChoiceGroups{{
     {u"fraEcho", u"Echo", kEchoOptions, nullptr, 1},
 }};
 
-constexpr std::array<const char16_t *, 5> kRigCaptions{
-    u"Yaesu FT2000/950/450", u"Kenwood TS480/870/2000", u"ICOM", u"Yaesu FT897", u"Hamlib rigctld (network)"};
-
-constexpr int kIcomRig = 2;
-constexpr int kRigctldRig = 4;
 // Put into an empty device field when the rigctld option is chosen: a daemon on this computer.
 constexpr QStringView kLocalRigctld = u"localhost:4532";
-constexpr int kDesignedRig = 3;  // shown when the configured rig code is none of the four
+// The rig option shown when the configured rig code names no family: "Yaesu FT897".
+constexpr cat::RigFamily kDesignedRig = cat::RigFamily::Ft897;
+
+// The family of a rig option (options are in RIG= code order).
+const cat::RigCaps &rigOfOption(int index)
+{
+    return cat::allRigCaps()[size_t(index)];
+}
 constexpr int kPortCount = 8;
 
 QString text(const char16_t *s)
@@ -142,9 +144,9 @@ QRadioButton *option(const QString &name, const QString &caption, QWidget *paren
 
 }  // namespace
 
-frmInit::frmInit(StationState &state, const SerialControlState &serial, InitDialogState &dialogState,
+frmInit::frmInit(const StationConfig &config, const SerialControlState &serial, InitDialogState &dialogState,
                  QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_dialog(dialogState)
+    : QWidget(parent, Qt::Window), m_config(config), m_dialog(dialogState)
 {
     setObjectName(u"frmInit"_s);
     setWindowTitle(u"初期設定"_s);
@@ -188,11 +190,13 @@ void frmInit::buildControls()
     QGroupBox *rig = frame(u"fraRig", u"Rig", station);
     stationLayout->addWidget(rig, 1, 0, 1, 3);
     auto *rigLayout = new QGridLayout(rig);
-    for (int i = 0; i < int(kRigCaptions.size()); ++i) {
-        m_option1[size_t(i)] = option(u"Option1_"_s + QString::number(i), text(kRigCaptions[size_t(i)]), rig);
-        rigLayout->addWidget(m_option1[size_t(i)], i, 0, 1, 2);
+    for (const cat::RigCaps &caps : cat::allRigCaps()) {
+        const int i = int(m_option1.size());
+        m_option1.push_back(option(u"Option1_"_s + QString::number(caps.code()), caps.caption(), rig));
+        rigLayout->addWidget(m_option1.back(), i, 0, 1, 2);
     }
-    m_option1[kDesignedRig]->setChecked(true);
+    m_option1[size_t(kDesignedRig)]->setChecked(true);
+    const int rigRows = int(m_option1.size());
 
     auto *lblModel = new QLabel(u"Model"_s, rig);
     m_combo1 = new QComboBox(rig);
@@ -208,12 +212,12 @@ void frmInit::buildControls()
     auto *lblControl = new QLabel(u"Control Address"_s, rig);
     m_text3 = new QLineEdit(u"45"_s, rig);
     tagLabelledBox(lblControl, u"lblControlAddress"_s, m_text3, u"Text3"_s);
-    rigLayout->addWidget(lblModel, 5, 0);
-    rigLayout->addWidget(m_combo1, 5, 1);
-    rigLayout->addWidget(lblIcom, 6, 0);
-    rigLayout->addWidget(m_text2, 6, 1);
-    rigLayout->addWidget(lblControl, 7, 0);
-    rigLayout->addWidget(m_text3, 7, 1);
+    rigLayout->addWidget(lblModel, rigRows, 0);
+    rigLayout->addWidget(m_combo1, rigRows, 1);
+    rigLayout->addWidget(lblIcom, rigRows + 1, 0);
+    rigLayout->addWidget(m_text2, rigRows + 1, 1);
+    rigLayout->addWidget(lblControl, rigRows + 2, 0);
+    rigLayout->addWidget(m_text3, rigRows + 2, 1);
 
     // CAT RS232C: port, then the line settings groups.
     QGroupBox *cat = frame(u"fraCatRs232c", u"CAT RS232C", this);
@@ -340,24 +344,23 @@ void frmInit::Form_Load(const SerialControlState &serial)
     m_combo1->clear();
     for (const IcomModel &model : kIcomModels)
         m_combo1->addItem(text(model.name));
-    const QString icom = m_state.icomAddressHex.isEmpty() ? icomAddressAt(kDefaultIcomModel)
-                                                          : m_state.icomAddressHex;
+    const QString icom = m_dialog.icomAddress.value_or(
+        m_config.icomAddressHex.isEmpty() ? icomAddressAt(kDefaultIcomModel) : m_config.icomAddressHex);
     const std::optional<int> model = icomModelForAddress(icom);
     m_combo1->setCurrentIndex(model.value_or(-1));
     if (!model)
         m_combo1->clearEditText();
     m_text2->setText(icom);
     Text2_Change();
-    m_text3->setText(m_state.controllerAddressHex.isEmpty() ? u"45"_s : m_state.controllerAddressHex);
+    m_text3->setText(m_config.controllerAddressHex.isEmpty() ? u"45"_s : m_config.controllerAddressHex);
 
     // 9. Call sign.
-    m_text1->setText(m_state.myCall);
+    m_text1->setText(m_config.myCall);
 
     // 10. Rig: the configured family; otherwise the designed choice stays, without effects.
-    const int family = rigFamily(m_state);
-    if (family >= 0 && family < int(m_option1.size())) {
-        m_option1[size_t(family)]->setChecked(true);
-        Option1_Click(family);
+    if (const std::optional<int> code = m_config.rig.code()) {
+        m_option1[size_t(*code)]->setChecked(true);
+        Option1_Click(*code);
     }
 }
 
@@ -393,13 +396,13 @@ InitConfig frmInit::currentConfig() const
 QString frmInit::addressProblem() const
 {
     const QString &device = m_dialog.portName;
-    if (m_dialog.rigCode == kRigctldRig) {
+    if (m_dialog.rigCode && rigOfOption(*m_dialog.rigCode).port == cat::PortKind::RigctldAddress) {
         if (device.isEmpty())
             return u"rigctld is reached over the network: enter HOST or HOST:PORT in the device field."_s;
-        return cat::parseRigctldAddress(device).error;
+        return parseRigctldAddress(device).error;
     }
-    if (cat::isTcpUrl(device))
-        return cat::parseTcpUrl(device).error;
+    if (isTcpUrl(device))
+        return parseTcpUrl(device).error;
     return {};
 }
 
@@ -420,7 +423,7 @@ void frmInit::Command1_Click()
         return;
     }
     QString error;
-    if (!writeInitConfig(initConfigPath(m_state.workDir), currentConfig(), &error)) {
+    if (!writeInitConfig(initConfigPath(m_config.workDir), currentConfig(), &error)) {
         showSaveFailure(error);
         return;
     }
@@ -448,11 +451,11 @@ void frmInit::showSaveFailure(const QString &reason)
 void frmInit::Option1_Click(int index)
 {
     m_dialog.rigCode = index;
-    const bool icom = index == kIcomRig;
-    m_text2->setEnabled(icom);
-    m_text3->setEnabled(icom);
-    m_combo1->setEnabled(icom);
-    if (index == kRigctldRig && m_dialog.portName.isEmpty())
+    const cat::RigCaps &rig = rigOfOption(index);
+    m_text2->setEnabled(rig.civAddresses);
+    m_text3->setEnabled(rig.civAddresses);
+    m_combo1->setEnabled(rig.civAddresses);
+    if (rig.port == cat::PortKind::RigctldAddress && m_dialog.portName.isEmpty())
         m_portDevice->setEditText(kLocalRigctld.toString()); // shows the address it will save
     showAddressProblem();
 }
@@ -466,7 +469,7 @@ void frmInit::Combo1_Click()
 
 void frmInit::Text2_Change()
 {
-    m_state.icomAddressHex = m_text2->text();
+    m_dialog.icomAddress = m_text2->text();
 }
 
 void frmInit::selectComPort(int index)

@@ -1,6 +1,7 @@
 #pragma once
 // The station settings dialog (caption "初期設定"): shows the configuration the running system
-// uses (the main window's serial control and the station state) and saves it to Init.cfg.
+// uses (the main window's serial control and the configuration read at start-up) and saves it
+// to Init.cfg.
 // Saving changes nothing in the running system; the operator is asked to start again.
 //
 // The dialog maps controls to and from InitDialogState and InitConfig; the file's text rules
@@ -8,13 +9,14 @@
 // window-modal and the dialog continues in their finished signal.
 
 #include "config/InitConfigFile.h"
-#include "config/StationState.h"
+#include "config/StationConfig.h"
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <vector>
 #include <optional>
 
 class QButtonGroup;
@@ -43,7 +45,8 @@ struct InitDialogState
     std::optional<int> port;  // ComPort option 1..8
     QString portName;         // a device typed or picked instead of a numbered port
     QString baud, parity, dataBits, stopBits;  // empty until chosen
-    std::optional<int> rigCode;                // Option1 index 0..4
+    std::optional<int> rigCode;                // Option1 index: the family's RIG= code
+    std::optional<QString> icomAddress;        // Text2 as last edited in this run
 };
 
 class frmInit : public QWidget
@@ -51,7 +54,8 @@ class frmInit : public QWidget
     Q_OBJECT
 
 public:
-    frmInit(StationState &state, const SerialControlState &serial, InitDialogState &dialogState,
+    // `config` is what start-up read (its workDir is where Save writes Init.cfg).
+    frmInit(const StationConfig &config, const SerialControlState &serial, InitDialogState &dialogState,
             QWidget *parent = nullptr);
     ~frmInit() override;
 
@@ -88,13 +92,13 @@ private:
     void showSaveFailure(const QString &reason);
     void showAddressProblem();
 
-    StationState &m_state;
+    const StationConfig m_config;
     InitDialogState &m_dialog;
 
     QLabel *m_lblReason = nullptr;
     QLineEdit *m_text1 = nullptr;
     QPushButton *m_command1 = nullptr;
-    std::array<QRadioButton *, 5> m_option1{};
+    std::vector<QRadioButton *> m_option1;  // one per rig family, by RIG= code
     QComboBox *m_combo1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text3 = nullptr;

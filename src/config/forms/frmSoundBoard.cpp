@@ -4,7 +4,6 @@
 #include "config/forms/ControlTags.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -22,8 +21,8 @@ constexpr std::array<const char16_t *, 2> kCommandCaptions{u"設定完了", u"�
 
 }  // namespace
 
-frmSoundBoard::frmSoundBoard(StationState &state, const QStringList &inputDeviceNames, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state)
+frmSoundBoard::frmSoundBoard(const QStringList &inputDeviceNames, QWidget *parent)
+    : QWidget(parent, Qt::Window)
 {
     setObjectName(u"frmSoundBoard"_s);
     setWindowTitle(u"サウンドーボードの選択"_s);
@@ -63,20 +62,14 @@ void frmSoundBoard::Form_Load(const QStringList &inputDeviceNames)
         m_combo1->setItemData(i + 1, inputDeviceNames[i], Qt::ToolTipRole);
     m_combo1->setCurrentIndex(-1);
     m_combo1->setEditText(soundDeviceDesignedText());
-
-    m_state.workDir = QDir::currentPath();
-    m_state.soundDevice = 0;
 }
 
 void frmSoundBoard::Command1_Click(int index)
 {
-    if (index == 0) {
-        m_state.soundDevice = soundDeviceFromText(m_combo1->currentText());
-        emit deviceChosen();
-    } else {
-        m_state.soundDevice = 0;
+    if (index == 0)
+        emit deviceChosen(soundDeviceFromText(m_combo1->currentText()));
+    else
         emit cancelled();
-    }
     close();
 }
 

@@ -7,18 +7,17 @@
 //    found closes the port quietly, as a failed open would (the keep-alive tries again);
 //  - a connection that the far end drops closes the port and reports deviceLost() once;
 //  - restart() keeps the connection and only discards what waits;
-//  - the receive threshold raises comm code 2 as on a serial port; line settings and modem
-//    lines do not apply and are ignored.
-// The port name is the address in the "tcp://HOST:PORT" form (NetAddress::url()).
+//  - the receive threshold raises comm code 2 as on a serial port; line settings do not apply
+//    and are ignored.
 
-#include "cat/SerialPort.h"
+#include "cat/link/Transport.h"
 
 #include <QTcpSocket>
 #include <QTimer>
 
 namespace veltrane::cat {
 
-class TcpPort final : public SerialPort
+class TcpPort final : public Transport
 {
     Q_OBJECT
 
@@ -26,7 +25,6 @@ public:
     explicit TcpPort(QObject *parent = nullptr);
     ~TcpPort() override;
 
-    bool open() override;
     void close() override;
     bool isOpen() const override;
     OpenFailure lastOpenFailure() const override { return m_openFailure; }
@@ -36,7 +34,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesWaiting() const override;
     void discardInput() override;
-    bool setModemLines(bool dtr, bool rts) override;
     // Discards what waits and keeps the connection: a reconnect after every FT-897 answer
     // would only load the serial server, and a network port has no line state to reset.
     bool restart() override;
@@ -50,6 +47,9 @@ public:
     // Received bytes beyond this count with nobody reading them are dropped and reported as
     // a receive-buffer overflow (comm code 1008), as on the serial port.
     static constexpr qint64 kInputLimit = 64 * 1024;
+
+protected:
+    bool openDevice() override;
 
 private:
     void onReadyRead();

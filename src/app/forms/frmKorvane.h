@@ -1,21 +1,23 @@
 #pragma once
 // The station's working window: rig frequency display and band list, call import and
-// frequency set, call-sign lookup, clock, and the spectrum picture. It wires its controls to
-// the rig link (CatLink), the operating aids and the spectrum painter; it holds no frame or
-// parsing rules of its own.
+// frequency set, call-sign lookup, clock, and the spectrum picture. It builds the controls,
+// maps them to the station's actions (Station) and shows what the station reports; the
+// operating aids give the import and the lookup, the spectrum painter the picture. It holds no
+// frame, gate or parsing rule of its own.
 //
-// Form_Load() runs the start-up steps and tells whether start-up failed (and why); the
-// application then shows the settings dialog instead. Form_Unload() runs once, when the window
-// closes for any reason (or is destroyed without having been shown).
+// Form_Load() runs the start-up steps (reading Init.cfg and creating the station among them)
+// and tells whether start-up failed (and why); the application then shows the settings dialog
+// instead. Form_Unload() runs once, when the window closes for any reason (or is destroyed
+// without having been shown).
 
-#include "cat/CatLink.h"
-#include "config/StationState.h"
+#include "app/Station.h"
+#include "config/StationConfig.h"
+#include "config/forms/frmInit.h"
 #include "spectrum/SpectrumPainter.h"
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -42,8 +44,9 @@ class frmKorvane : public QMainWindow
     Q_OBJECT
 
 public:
-    // `engine` may be null (no sound engine at all); `now` gives the clock's current time.
-    frmKorvane(config::StationState &state, cat::SerialPort &port, spectrum::SoundCardEngine *engine,
+    // soundDevice as the sound-device dialog chose it (99: no sound); `factory` makes the rig's
+    // port; `engine` may be null (no sound engine at all); `now` gives the clock's current time.
+    frmKorvane(int soundDevice, cat::TransportFactory factory, spectrum::SoundCardEngine *engine,
                std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); },
                QWidget *parent = nullptr);
     ~frmKorvane() override;
@@ -52,10 +55,15 @@ public:
     std::optional<QString> Form_Load();
     void Form_Unload();
 
-    // The serial control's port as the settings dialog shows it: CAT= as given, "1" by default.
-    QString commPortValue() const { return m_commPortValue; }
+    // The configuration read at start-up (what there was of it when the read failed).
+    const config::StationConfig &stationConfig() const { return m_config; }
+    // The serial control as the settings dialog shows it: the configured CAT= once start-up
+    // handed it to the port (also when the port then failed to open), else port 1; the line
+    // settings the port was given.
+    config::SerialControlState serialControl() const;
 
-    cat::CatLink &link() { return *m_link; }
+    // The station, once start-up has read Init.cfg (null before, and when the read failed).
+    Station *station() const { return m_station.get(); }
     spectrum::SpectrumPainter &painter() { return m_painter; }
     bool hookInstalled() const { return m_hookInstalled; }
 
@@ -63,7 +71,7 @@ public:
     int twipsToPixels(double twips) const;
     double pixelsToTwips(int pixels) const;
 
-    static QString titleFor(const config::StationState &state);
+    static QString titleFor(const config::StationConfig &config, const QString &portStatus);
 
     // The designed top-left corner, in twips, used when no saved position applies.
     static constexpr double kDesignedLeftTwips = 1800;
@@ -73,7 +81,7 @@ signals:
     void resetRequested();  // the operator chose "再設定"
 
 public slots:
-    void Timer1_Timer();
+    void Timer1_Timer();  // the window's part of the tick: clock, and the grid without sound
     void Combo1_Click();
     void Command1_Click();
     void Command3_Click();
@@ -91,17 +99,16 @@ private:
     void buildControls();
     void LoadWindowPos();
     void SaveWindowPos();
-    void showFrequency(double khz);
     void showLineError(const QString &message);
     void paintSpectrum();
 
-    config::StationState &m_state;
-    cat::SerialPort &m_port;
+    const int m_soundDevice;
+    cat::TransportFactory m_factory;
     spectrum::SoundCardEngine *m_engine;
     std::function<QDateTime()> m_now;
-    cat::CatLink *m_link = nullptr;
+    config::StationConfig m_config;
+    std::unique_ptr<Station> m_station;
     spectrum::SpectrumPainter m_painter;
-    QTimer *m_timer1 = nullptr;
 
     QGroupBox *m_frame1 = nullptr;
     QLineEdit *m_txtRigFreq = nullptr;
@@ -119,10 +126,8 @@ private:
     QAction *m_reset = nullptr;
     QPointer<QMessageBox> m_errorBox;
 
-    QString m_commPortValue = QStringLiteral("1");
     int m_clockMode = 0;
     bool m_hookInstalled = false;
-    bool m_engineStarted = false;
     bool m_unloaded = false;
 };
 

@@ -1,10 +1,10 @@
-#include "cat/NetAddress.h"
+#include "config/CatAddress.h"
 
-#include <QHostAddress>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
-namespace veltrane::cat {
+namespace veltrane::config {
 
 namespace {
 
@@ -14,6 +14,48 @@ bool isHostNameChar(QChar c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
            c == u'.' || c == u'_';
+}
+
+// An IPv6 address in text form: hexadecimal groups of up to four digits between colons, at most
+// eight groups, "::" at most once (standing for the zero groups it leaves out), and an IPv4
+// address in place of the last two groups. "::1", "fe80::1", "::ffff:10.0.0.1" yes; ":::", "1::2::3" no.
+bool isIpv6Address(QStringView text)
+{
+    if (text.count(u"::") > 1 || text.contains(u":::") || !text.contains(u':'))
+        return false;
+    const bool elided = text.contains(u"::");
+    int groups = 0;
+    const auto parts = text.split(u':');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QStringView part = parts[i];
+        if (part.isEmpty()) {
+            const bool atElision = elided && (i == 0 || i + 1 == parts.size() || parts[i + 1].isEmpty() ||
+                                              parts[i - 1].isEmpty());
+            if (!atElision)
+                return false;
+            continue;
+        }
+        if (i + 1 == parts.size() && part.contains(u'.')) {  // a trailing IPv4 address
+            const auto bytes = part.split(u'.');
+            if (bytes.size() != 4)
+                return false;
+            for (const QStringView b : bytes) {
+                bool ok = false;
+                if (b.isEmpty() || b.size() > 3 || b.toUInt(&ok) > 255 || !ok)
+                    return false;
+            }
+            groups += 2;
+            continue;
+        }
+        if (part.size() > 4)
+            return false;
+        for (const QChar c : part) {
+            if (!c.isDigit() && !(c >= u'a' && c <= u'f') && !(c >= u'A' && c <= u'F'))
+                return false;
+        }
+        ++groups;
+    }
+    return elided ? groups < 8 : groups == 8;
 }
 
 AddressParse refuse(const QString &why)
@@ -37,7 +79,7 @@ AddressParse parseHostPort(QStringView text, quint16 defaultPort)
         rest = text.sliced(close + 1);
         if (!rest.isEmpty() && !rest.startsWith(u':'))
             return refuse(u"Only \":PORT\" may follow the bracketed address: "_s + text.toString());
-        if (QHostAddress(host.toString()).protocol() != QAbstractSocket::IPv6Protocol)
+        if (!isIpv6Address(host))
             return refuse(u"Not an IPv6 address between the brackets: "_s + host.toString());
     } else {
         const qsizetype colon = text.indexOf(u':');
@@ -103,4 +145,44 @@ AddressParse parseRigctldAddress(QStringView text)
     return parseHostPort(t, kRigctldDefaultPort);
 }
 
-} // namespace veltrane::cat
+} // namespace veltrane::config
+
+namespace veltrane::config {
+
+QString devicePathFor(const QString &catValue)
+{
+    const QString value = catValue.trimmed();
+    bool isNumber = false;
+    const double n = value.toDouble(&isNumber);
+    if (!isNumber)
+        return value;
+    const long port = std::lround(n);
+    if (port < 1 || port > 32767)
+        return {};
+#ifdef Q_OS_WIN
+    return u"COM"_s + QString::number(port);
+#else
+    return u"/dev/ttyS"_s + QString::number(port - 1);
+#endif
+}
+
+CatAddressParse parseCatAddress(const QString &catValue, cat::PortKind kind)
+{
+    const auto network = [&](const AddressParse &parsed) -> CatAddressParse {
+        if (!parsed.address)
+            return {std::nullopt, u"CAT= holds no usable network address (%1): %2"_s.arg(catValue, parsed.error)};
+        return {CatAddress{CatAddress::Kind::Tcp, parsed.address->url(), *parsed.address}, {}};
+    };
+    if (kind == cat::PortKind::RigctldAddress)
+        return network(parseRigctldAddress(catValue));
+    if (isTcpUrl(catValue))
+        return network(parseTcpUrl(catValue));
+    const QString device = devicePathFor(catValue);
+    if (device.isEmpty()) {
+        return {std::nullopt, catValue.trimmed().isEmpty() ? u"No serial port is configured (CAT=)."_s
+                                                           : u"CAT= names no serial port: "_s + catValue};
+    }
+    return {CatAddress{CatAddress::Kind::Serial, device, {}}, {}};
+}
+
+} // namespace veltrane::config

@@ -1,5 +1,5 @@
 #pragma once
-// The program's serial port: SerialPort over QSerialPort. Besides moving bytes it
+// The program's serial port: a Transport over QSerialPort. Besides moving bytes it
 //  - raises the receive event when the waiting count reaches the threshold;
 //  - closes itself and reports deviceLost() when the device vanishes. On Linux a vanished
 //    device shows as ReadError (the slave reads end-of-file), repeated from a busy loop while the
@@ -10,13 +10,13 @@
 //    keeps the device open and discards both directions instead: a real reopen would pulse RTS,
 //    which many interfaces wire to PTT or CW keying.
 
-#include "cat/SerialPort.h"
+#include "cat/link/Transport.h"
 
 #include <QSerialPort>
 
 namespace veltrane::cat {
 
-class QtSerialPort final : public SerialPort
+class QtSerialPort final : public Transport
 {
     Q_OBJECT
 
@@ -24,7 +24,6 @@ public:
     explicit QtSerialPort(QObject *parent = nullptr);
     ~QtSerialPort() override;
 
-    bool open() override;
     void close() override;
     bool isOpen() const override;
     OpenFailure lastOpenFailure() const override { return m_openFailure; }
@@ -34,12 +33,17 @@ public:
     QByteArray readAll() override;
     qint64 bytesWaiting() const override;
     void discardInput() override;
-    bool setModemLines(bool dtr, bool rts) override;
+    // Sets DTR and RTS; false where the device cannot (a pseudo-terminal), which is never an
+    // error for the link.
+    bool setModemLines(bool dtr, bool rts);
     bool restart() override;
 
     // Received bytes beyond this count with nobody reading them are dropped and reported as
     // a receive-buffer overflow (comm code 1008).
     static constexpr qint64 kInputLimit = 64 * 1024;
+
+protected:
+    bool openDevice() override;
 
 private:
     void onReadyRead();

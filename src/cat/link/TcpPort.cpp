@@ -1,13 +1,12 @@
-#include "cat/TcpPort.h"
+#include "cat/link/TcpPort.h"
 
 #include "cat/CommEvents.h"
-#include "cat/NetAddress.h"
 
 using namespace Qt::StringLiterals;
 
 namespace veltrane::cat {
 
-TcpPort::TcpPort(QObject *parent) : SerialPort(parent)
+TcpPort::TcpPort(QObject *parent) : Transport(parent)
 {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(kConnectTimeoutMs);
@@ -29,20 +28,20 @@ TcpPort::~TcpPort()
     m_socket.abort();
 }
 
-bool TcpPort::open()
+bool TcpPort::openDevice()
 {
     if (isOpen())
         return true;
     m_openFailure = OpenFailure::None;
     m_openError.clear();
-    const AddressParse parsed = parseTcpUrl(portName());
-    if (!parsed.address) {
+    const config::NetAddress &address = settings().address.net;
+    if (address.host.isEmpty() || address.port == 0) {
         m_openFailure = OpenFailure::NotFound;
-        m_openError = parsed.error;
+        m_openError = u"no network address"_s;
         return false;
     }
     m_connected = false;
-    m_socket.connectToHost(parsed.address->host, parsed.address->port);
+    m_socket.connectToHost(address.host, address.port);
     if (m_socket.state() == QAbstractSocket::UnconnectedState) { // refused before any event loop turn
         m_openFailure = OpenFailure::NotFound;
         m_openError = m_socket.errorString();
@@ -82,8 +81,8 @@ QByteArray TcpPort::readAll()
 {
     if (!isOpen())
         return {};
-    if (inputLength() > 0)
-        return m_socket.read(inputLength());
+    if (settings().inputLength > 0)
+        return m_socket.read(settings().inputLength);
     return m_socket.readAll();
 }
 
@@ -102,11 +101,6 @@ bool TcpPort::restart()
 {
     discardInput();
     return isOpen();
-}
-
-bool TcpPort::setModemLines(bool, bool)
-{
-    return false; // a network connection has no modem lines
 }
 
 void TcpPort::onReadyRead()

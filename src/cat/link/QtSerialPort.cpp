@@ -1,4 +1,4 @@
-#include "cat/QtSerialPort.h"
+#include "cat/link/QtSerialPort.h"
 
 #include <QFileInfo>
 
@@ -37,7 +37,7 @@ QSerialPort::StopBits toQtStopBits(double stop)
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(QObject *parent) : SerialPort(parent)
+QtSerialPort::QtSerialPort(QObject *parent) : Transport(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
@@ -50,18 +50,19 @@ QtSerialPort::~QtSerialPort()
         m_port.close();
 }
 
-bool QtSerialPort::open()
+bool QtSerialPort::openDevice()
 {
     if (m_port.isOpen())
         return true;
     m_openFailure = OpenFailure::None;
     m_openError.clear();
-    if (portName().isEmpty()) {
+    const QString device = settings().address.device;
+    if (device.isEmpty()) {
         m_openFailure = OpenFailure::NotFound;
         m_openError = QStringLiteral("no serial port named");
         return false;
     }
-    m_port.setPortName(portName());
+    m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
         const auto error = m_port.error();
         m_openError = m_port.errorString();
@@ -69,9 +70,9 @@ bool QtSerialPort::open()
             m_openFailure = OpenFailure::NotFound;
         } else if (error == QSerialPort::PermissionError) {
             // Qt reports a port held by another program (its lock) the same way as a refusal.
-            const QFileInfo device(portName());
-            m_openFailure = device.exists() && device.isReadable() && device.isWritable() ? OpenFailure::Busy
-                                                                                            : OpenFailure::Permission;
+            const QFileInfo node(device);
+            m_openFailure = node.exists() && node.isReadable() && node.isWritable() ? OpenFailure::Busy
+                                                                                      : OpenFailure::Permission;
         } else {
             m_openFailure = OpenFailure::Other;
         }
@@ -80,7 +81,7 @@ bool QtSerialPort::open()
     }
     // Line settings that a device cannot take (7 data bits on a pseudo-terminal) do not stop the
     // link: the device keeps what it can do.
-    const LineSettings s = lineSettings();
+    const LineSettings s = settings().line;
     m_port.setBaudRate(s.baud);
     m_port.setParity(toQtParity(s.parity));
     m_port.setDataBits(QSerialPort::DataBits(s.dataBits));
@@ -127,8 +128,8 @@ QByteArray QtSerialPort::readAll()
 {
     if (!m_port.isOpen())
         return {};
-    if (inputLength() > 0)
-        return m_port.read(inputLength());
+    if (settings().inputLength > 0)
+        return m_port.read(settings().inputLength);
     return m_port.readAll();
 }
 
@@ -155,7 +156,7 @@ bool QtSerialPort::restart()
         return true;
     }
 #endif
-    return SerialPort::restart();
+    return Transport::restart();
 }
 
 bool QtSerialPort::setModemLines(bool dtr, bool rts)

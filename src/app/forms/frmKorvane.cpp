@@ -1,13 +1,11 @@
-#include "app/frmKorvane.h"
+#include "app/forms/frmKorvane.h"
 
 #include "aids/BandPlan.h"
 #include "aids/CallLookup.h"
 #include "aids/DecodeLine.h"
-#include "aids/OffsetTune.h"
 #include "cat/CommEvents.h"
 #include "cat/FrequencyDisplay.h"
 #include "config/InitConfigFile.h"
-#include "config/TextNumber.h"
 #include "config/WindowPositionFile.h"
 #include "spectrum/ClockText.h"
 #include "spectrum/SoundCardEngine.h"
@@ -40,8 +38,6 @@ namespace veltrane::app {
 
 namespace {
 
-constexpr int kTimer1Ms = 200;
-constexpr int kTimer1AfterReferenceMs = 1000;
 constexpr double kWindowHeightTwips = 3030;
 constexpr double kWindowWidthTwips = 9165;
 
@@ -80,24 +76,15 @@ protected:
 
 }  // namespace
 
-frmKorvane::frmKorvane(config::StationState &state, cat::SerialPort &port, spectrum::SoundCardEngine *engine,
+frmKorvane::frmKorvane(int soundDevice, cat::TransportFactory factory, spectrum::SoundCardEngine *engine,
                        std::function<QDateTime()> now, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_port(port), m_engine(engine), m_now(std::move(now)),
+    : QMainWindow(parent), m_soundDevice(soundDevice), m_factory(std::move(factory)), m_engine(engine),
+      m_now(std::move(now)),
       m_painter(spectrum::SpectrumGeometry{9045.0, 945.0,
                                            spectrum::SpectrumGeometry::twipsPerPixelForDpi(logicalDpiY())})
 {
     setObjectName(QStringLiteral("frmKorvane"));
     setWindowTitle(QStringLiteral("QSO Logging"));
-
-    m_link = new cat::CatLink(m_port, m_state, this);
-    m_link->setObjectName(QStringLiteral("MSComm1"));
-    connect(m_link, &cat::CatLink::frequencyRead, this, &frmKorvane::showFrequency);
-    connect(m_link, &cat::CatLink::lineError, this, &frmKorvane::showLineError);
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(kTimer1Ms);
-    connect(m_timer1, &QTimer::timeout, this, &frmKorvane::Timer1_Timer);
 
     buildControls();
 }
@@ -207,13 +194,13 @@ void frmKorvane::buildControls()
                          QStringLiteral("周波数"));
     freqLabel->setBuddy(m_txtRigFreq);
     place(m_txtRigFreq, 720, 300, 1350, 345);
-    connect(m_txtRigFreq, &QLineEdit::textChanged, this, &frmKorvane::txtRigFreq_Change);
+    connect(m_txtRigFreq, &QLineEdit::textEdited, this, &frmKorvane::txtRigFreq_Change);
 
     m_combo1 = named(new QComboBox(m_frame1), QStringLiteral("Combo1"), QStringLiteral("Band"));
     m_combo1->setEditable(true);
     m_combo1->setInsertPolicy(QComboBox::NoInsert);
     m_combo1->addItems(aids::bandItems());
-    m_combo1->setEditText(QStringLiteral("14MHz"));
+    m_combo1->setEditText(aids::initialBandItem());
     m_combo1->lineEdit()->installEventFilter(new ReturnSwallower(m_combo1));
     place(m_combo1, 2130, 300, 1350, 345);
     connect(m_combo1, &QComboBox::activated, this, &frmKorvane::Combo1_Click);
@@ -256,58 +243,73 @@ void frmKorvane::buildControls()
     move(twipsToPixels(kDesignedLeftTwips), twipsToPixels(kDesignedTopTwips));
 }
 
-QString frmKorvane::titleFor(const config::StationState &state)
+QString frmKorvane::titleFor(const config::StationConfig &config, const QString &portStatus)
 {
-    return QStringLiteral("Veltrane / ") + state.myCall + QStringLiteral(" /CAT=") + state.catPort.value_or(QString())
-           + QStringLiteral(" /RIG=") + state.rigName + QStringLiteral(" /STATUS:") + state.portStatus
-           + QStringLiteral(" /") + QStringLiteral("Ver 1.05");
+    const QString rigName = config.rig.caps ? config.rig.caps->name() : QString();
+    return QStringLiteral("Veltrane / ") + config.myCall + QStringLiteral(" /CAT=") + config.catPort.value_or(QString())
+           + QStringLiteral(" /RIG=") + rigName + QStringLiteral(" /STATUS:") + portStatus + QStringLiteral(" /")
+           + QStringLiteral("Ver 1.05");
+}
+
+config::SerialControlState frmKorvane::serialControl() const
+{
+    config::SerialControlState control;
+    if (!m_station)
+        return control;
+    // The port number or device is handed to the port before it is opened, so the dialog shows
+    // the configured one even when the open failed.
+    if (m_config.catEnabled() && !m_config.catPort.value_or(QString()).isEmpty())
+        control.port = *m_config.catPort;
+    control.settings = m_station->link().lineSettings().text();
+    return control;
 }
 
 std::optional<QString> frmKorvane::Form_Load()
 {
-    m_state.workDir = QDir::currentPath();
+    m_config = config::StationConfig{};
+    m_config.workDir = QDir::currentPath();
 
-    const QString configPath = config::initConfigPath(m_state.workDir);
-    switch (config::readInitConfig(configPath, m_state)) {
+    const QString configPath = config::initConfigPath(m_config.workDir);
+    switch (config::readInitConfig(configPath, m_config)) {
     case config::ReadResult::Ok:
         break;
     case config::ReadResult::Unreadable:
-        return QStringLiteral("Init.cfg is missing or cannot be read in %1.").arg(QDir::toNativeSeparators(m_state.workDir));
+        return QStringLiteral("Init.cfg is missing or cannot be read in %1.")
+            .arg(QDir::toNativeSeparators(m_config.workDir));
     case config::ReadResult::TooManyLines:
         return QStringLiteral("Init.cfg has more than %1 lines.").arg(config::kInitConfigMaxLines);
     }
 
-    if (QString reason = m_link->configurePort(); !reason.isEmpty())
+    m_station = std::make_unique<Station>(m_config, m_factory);
+    connect(m_station.get(), &Station::ticking, this, &frmKorvane::Timer1_Timer);
+    connect(m_station.get(), &Station::displayChanged, m_txtRigFreq, &QLineEdit::setText);
+    connect(m_station.get(), &Station::bandRecognised, m_combo1, &QComboBox::setEditText);
+    connect(m_station.get(), &Station::lineError, this, &frmKorvane::showLineError);
+    if (QString reason = m_station->openLink(); !reason.isEmpty())
         return reason;
-    if (m_state.catEnabled)
-        m_commPortValue = m_state.catPort.value_or(QString());
 
-    setWindowTitle(titleFor(m_state));
+    setWindowTitle(titleFor(m_config, m_station->link().portStatus()));
     m_command3->setToolTip(
         QStringLiteral("JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"));
     LoadWindowPos();
 
-    if (QString reason = m_link->prepareCivFraming(); !reason.isEmpty())
+    if (QString reason = m_station->prepareCivFraming(); !reason.isEmpty())
         return reason;
 
     resize(width(), twipsToPixels(kWindowHeightTwips));
-    m_link->switchPollTimers();
-    m_timer1->start();
+    m_station->startTimers();
     m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));  // not blank until the first tick
 
-    if (m_state.soundDevice != 99) {
+    if (m_soundDevice != 99) {
         if (m_engine) {
-            m_engine->fnStartSoundCard(this, m_state.soundDevice, 1);
+            m_engine->fnStartSoundCard(this, m_soundDevice, 1);
             m_engine->fnSetRXFrequency(1270, 0, 0);
             m_engine->fnSetRXPSKMode(0, 0);
             m_engine->fnSetSquelchThreshold(0, 0, 0);
             m_engine->fnSetAFCLimit(500, 0);
             m_engine->fnSetFFTMode(3, 100, 1);
-            m_engineStarted = true;
         }
-        m_state.paintPhase = 0;
-        m_state.spectrumLowHz = 270;
-        m_state.spectrumHighHz = 2270;
+        m_painter.startShowing(270, 2270);
         spectrum::HookSpectrumWindow(this, [this] { paintSpectrum(); });
         m_hookInstalled = true;
     } else {
@@ -325,14 +327,13 @@ void frmKorvane::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_timer1->stop();
-    m_link->timer2().stop();
-    m_link->timer3().stop();
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_station)
+        m_station->shutDown();
     SaveWindowPos();
-    if (m_state.soundDevice != 99) {
-        if (m_engine && m_engineStarted)
+    if (m_soundDevice != 99) {
+        // The engine is stopped whether or not start-up got as far as starting it; stopping an
+        // engine that never ran does nothing.
+        if (m_engine)
             m_engine->fnStopSoundCard();
         if (m_hookInstalled) {
             spectrum::UnhookSpectrumWindow(this);
@@ -352,7 +353,7 @@ void frmKorvane::closeEvent(QCloseEvent *event)
 void frmKorvane::LoadWindowPos()
 {
     config::WindowPosition saved;
-    const int code = config::readWindowPosition(config::windowPositionPath(m_state.workDir), saved);
+    const int code = config::readWindowPosition(config::windowPositionPath(m_config.workDir), saved);
     if (code != config::kWindowPositionOk) {
         auto *box = new QMessageBox(QMessageBox::NoIcon, config::windowPositionErrorTitle(),
                                     config::windowPositionErrorText(code), QMessageBox::Ok, this);
@@ -380,41 +381,35 @@ void frmKorvane::LoadWindowPos()
 void frmKorvane::SaveWindowPos()
 {
     QString error;
-    config::writeWindowPosition(config::windowPositionPath(m_state.workDir), pixelsToTwips(y()), pixelsToTwips(x()),
+    config::writeWindowPosition(config::windowPositionPath(m_config.workDir), pixelsToTwips(y()), pixelsToTwips(x()),
                                 &error);
 }
 
 void frmKorvane::Timer1_Timer()
 {
     m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));
-    m_link->keepAliveAndRequest();
     // Without a sound device nothing else draws into the picture, so the grid drawn again lands on
     // the same pixels: no repaint is needed for it.
-    if (m_state.soundDevice == 99)
+    if (m_soundDevice == 99)
         m_painter.drawFrequencyGrid();
-}
-
-void frmKorvane::showFrequency(double khz)
-{
-    m_txtRigFreq->setText(cat::formatKhz(khz));
 }
 
 void frmKorvane::txtRigFreq_Change()
 {
-    if (const auto band = cat::recogniseBand(m_txtRigFreq->text()))
-        m_combo1->setEditText(*band);  // shows the band; sends nothing
+    if (m_station)
+        m_station->txtRigFreq_Change(m_txtRigFreq->text());
 }
 
 void frmKorvane::Combo1_Click()
 {
-    m_link->writeFrames(aids::bandSelectionWrites(m_link->family(), m_combo1->currentText(), m_link->civFraming()));
+    if (m_station)
+        m_station->Combo1_Click(m_combo1->currentText());
 }
 
 void frmKorvane::Command1_Click()
 {
-    m_timer1->stop();
-    m_link->writeFrames(aids::referenceWrites(m_link->family(), m_combo1->currentText(), m_link->civFraming()));
-    m_timer1->start(kTimer1AfterReferenceMs);
+    if (m_station)
+        m_station->Command1_Click(m_combo1->currentText());
 }
 
 void frmKorvane::Command3_Click()
@@ -424,7 +419,7 @@ void frmKorvane::Command3_Click()
         return;
     m_txtHis->setText(imported->call);
     m_txtDeffF->setText(imported->offset);
-    if (!m_txtDeffF->text().isEmpty())
+    if (imported->enablesFrequencySet())
         m_command5->setEnabled(true);
 }
 
@@ -435,14 +430,8 @@ void frmKorvane::Command4_Click()
 
 void frmKorvane::Command5_Click()
 {
-    const bool linkReady = m_state.catEnabled && m_port.isOpen()
-                           && config::leadingNumber(m_txtRigFreq->text()) > 0 && m_link->family() >= 0;
-    if (linkReady) {
-        const auto hz = aids::offsetTargetHz(m_txtRigFreq->text(), m_txtDeffF->text());
-        if (!hz)
-            return;  // not wholly a number: nothing sent, the operator can correct the offset
-        m_link->writeFrames(cat::setFrequencyWrites(m_link->family(), *hz, m_link->civFraming()));
-    }
+    if (m_station && m_station->Command5_Click(m_txtDeffF->text()) == Station::OffsetSet::NotANumber)
+        return;  // nothing sent: the operator can correct the offset
     m_command5->setEnabled(false);
     m_txtDeffF->clear();
 }
@@ -460,11 +449,8 @@ void frmKorvane::Option2_Click(int index)
 
 void frmKorvane::Picture1_MouseDown(double xTwips, double widthTwips)
 {
-    if (!m_state.catEnabled || !m_port.isOpen() || config::leadingNumber(m_txtRigFreq->text()) <= 0)
-        return;
-    const int family = m_link->family();
-    if (const auto hz = aids::clickTargetHz(m_txtRigFreq->text(), xTwips, widthTwips, family))
-        m_link->writeFrames(cat::setFrequencyWrites(family, *hz, m_link->civFraming()));
+    if (m_station)
+        m_station->Picture1_MouseDown(xTwips, widthTwips);
 }
 
 void frmKorvane::paintSpectrum()
@@ -472,8 +458,8 @@ void frmKorvane::paintSpectrum()
     if (!m_engine)
         return;
     const auto mode = m_option2[0]->isChecked() ? spectrum::DisplayMode::Trace : spectrum::DisplayMode::Waterfall;
-    const int phaseBefore = m_state.paintPhase;
-    spectrum::PaintSpectrum(*m_engine, m_painter, m_state, mode);
+    const int phaseBefore = m_painter.paintPhase();
+    spectrum::PaintSpectrum(*m_engine, m_painter, mode);
     // The waterfall changes on one spectrum in four; repaint only when something was drawn.
     if (mode == spectrum::DisplayMode::Trace || phaseBefore == 0)
         m_picture1->update();
@@ -490,8 +476,8 @@ void frmKorvane::showLineError(const QString &message)
     box->setObjectName(QStringLiteral("CommErrorMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this, box] {
-        if (box->clickedButton() == box->button(QMessageBox::Cancel))
-            m_port.close();  // the next tick opens it again
+        if (box->clickedButton() == box->button(QMessageBox::Cancel) && m_station)
+            m_station->link().close();  // the next tick opens it again
     });
     m_errorBox = box;
     box->open();

@@ -1,14 +1,16 @@
 #pragma once
-// Network addresses of the CAT link, as the CAT= value holds them: a raw TCP port
+// The port the CAT= value names: a serial port by number or by device path, a raw TCP port
 // ("tcp://HOST:PORT", a serial port served over the network) or a rigctld daemon
-// ("HOST", "HOST:PORT" or "tcp://HOST[:PORT]"). Parsing only; no look-up, no socket.
+// ("HOST", "HOST:PORT" or "tcp://HOST[:PORT]"). Parsing only; no look-up, no device, no socket.
+
+#include "cat/RigFamily.h"
 
 #include <QString>
 #include <QStringView>
 
 #include <optional>
 
-namespace veltrane::cat {
+namespace veltrane::config {
 
 // The port rigctld listens on unless told otherwise.
 inline constexpr quint16 kRigctldDefaultPort = 4532;
@@ -48,4 +50,32 @@ AddressParse parseTcpUrl(QStringView text);
 //   "[::1]" -> {"::1", 4532}, "host:" / "host:0" / "host:65536" / "a b:4532" / "::1:4532" -> error
 AddressParse parseRigctldAddress(QStringView text);
 
-} // namespace veltrane::cat
+// The port a CAT= value names, as the link opens it.
+struct CatAddress
+{
+    enum class Kind { Serial, Tcp };
+    Kind kind = Kind::Serial;
+    QString device;  // "/dev/ttyS2", "/dev/ttyUSB0", "COM3"; for Tcp the url: "tcp://rigpi:7000"
+    NetAddress net;  // Tcp only
+};
+
+struct CatAddressParse
+{
+    std::optional<CatAddress> address;
+    QString error;  // why there is none, as a start-up reason
+};
+
+// The device a CAT= value names: a number n is the platform's n-th port (COMn on Windows,
+// /dev/ttyS(n-1) on Linux); any other text is the device's own name, used as given.
+//   devicePathFor(u"3") == "/dev/ttyS2" on Linux; devicePathFor(u"/dev/ttyUSB0") == "/dev/ttyUSB0"
+// A number below 1 names no port (empty result).
+QString devicePathFor(const QString &catValue);
+
+// The port of a CAT= value for a family that takes `kind` of address:
+//   (" 3", Device) -> Serial "/dev/ttyS2"        ("tcp://rigpi:7000", Device) -> Tcp rigpi:7000
+//   ("localhost", RigctldAddress) -> Tcp localhost:4532
+//   ("", Device) -> "No serial port is configured (CAT=)."   ("0", Device) -> "CAT= names no serial port: 0"
+//   ("host:99999", RigctldAddress) -> "CAT= holds no usable network address (host:99999): The port ..."
+CatAddressParse parseCatAddress(const QString &catValue, cat::PortKind kind);
+
+} // namespace veltrane::config

@@ -1,36 +1,34 @@
-#include "app/Application.h"
+#include "app/forms/Application.h"
 
-#include "app/frmKorvane.h"
 #include "config/forms/frmSoundBoard.h"
-#include "spectrum/SoundCardEngine.h"
 
 #include <QDir>
 
 namespace veltrane::app {
 
-Application::Application(std::unique_ptr<cat::SerialPort> port, std::unique_ptr<spectrum::SoundCardEngine> engine,
+Application::Application(cat::TransportFactory factory, std::unique_ptr<spectrum::SoundCardEngine> engine,
                          QObject *parent)
-    : QObject(parent), m_port(std::move(port)), m_engine(std::move(engine))
+    : QObject(parent), m_factory(std::move(factory)), m_engine(std::move(engine))
 {
 }
 
 Application::~Application()
 {
-    delete m_main;  // runs the unload steps while the port and engine still exist
+    delete m_main;  // runs the unload steps while the engine still exists
     delete m_init;
 }
 
 void Application::start(const QStringList &inputDeviceNames)
 {
-    auto *sound = new config::frmSoundBoard(m_state, inputDeviceNames);
+    auto *sound = new config::frmSoundBoard(inputDeviceNames);
     sound->setAttribute(Qt::WA_DeleteOnClose);
     connect(sound, &config::frmSoundBoard::deviceChosen, this, &Application::openMainWindow);
     sound->show();
 }
 
-void Application::openMainWindow()
+void Application::openMainWindow(int soundDevice)
 {
-    auto *main = new frmKorvane(m_state, *m_port, m_engine.get());
+    auto *main = new frmKorvane(soundDevice, m_factory, m_engine.get());
     main->setAttribute(Qt::WA_DeleteOnClose);
     m_main = main;
     connect(main, &frmKorvane::resetRequested, this, [this] { openSettings(); });
@@ -51,9 +49,15 @@ void Application::openSettings(const QString &failureReason)
         m_init->activateWindow();
         return;
     }
-    const config::SerialControlState serial{m_main ? m_main->commPortValue() : QStringLiteral("1"),
-                                            m_port->settings(), int(m_port->handshaking())};
-    auto *dialog = new config::frmInit(m_state, serial, m_dialogState);
+    config::StationConfig station;
+    config::SerialControlState serial;
+    if (m_main) {
+        station = m_main->stationConfig();
+        serial = m_main->serialControl();
+    } else {
+        station.workDir = QDir::currentPath();
+    }
+    auto *dialog = new config::frmInit(station, serial, m_dialogState);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setStartupFailure(failureReason);
     m_init = dialog;

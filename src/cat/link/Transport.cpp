@@ -1,8 +1,10 @@
-#include "cat/SerialPort.h"
+#include "cat/link/Transport.h"
+
+#include "cat/link/QtSerialPort.h"
+#include "cat/link/TcpPort.h"
 
 #include <QStringList>
 
-#include <cmath>
 
 namespace veltrane::cat {
 
@@ -46,36 +48,18 @@ QString LineSettings::text() const
            + stop;
 }
 
-QString devicePathFor(const QString &catValue)
+void Transport::bytesArrived()
 {
-    const QString value = catValue.trimmed();
-    bool isNumber = false;
-    const double n = value.toDouble(&isNumber);
-    if (!isNumber)
-        return value;
-    const long port = std::lround(n);
-    if (port < 1 || port > 32767)
-        return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM") + QString::number(port);
-#else
-    return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
-#endif
-}
-
-bool SerialPort::setSettings(const QString &text)
-{
-    const auto parsed = LineSettings::parse(text);
-    if (!parsed)
-        return false;
-    m_settings = *parsed;
-    return true;
-}
-
-void SerialPort::bytesArrived()
-{
-    if (m_threshold > 0 && bytesWaiting() >= m_threshold)
+    const int threshold = m_settings.receiveThreshold;
+    if (threshold > 0 && bytesWaiting() >= threshold)
         emit commEvent(2);
+}
+
+std::unique_ptr<Transport> makeTransport(const config::CatAddress &address)
+{
+    if (address.kind == config::CatAddress::Kind::Tcp)
+        return std::make_unique<TcpPort>();
+    return std::make_unique<QtSerialPort>();
 }
 
 }  // namespace veltrane::cat

@@ -1,0 +1,126 @@
+#include "app/Station.h"
+
+#include "aids/BandPlan.h"
+#include "aids/OffsetTune.h"
+#include "cat/FrequencyDisplay.h"
+#include "config/TextNumber.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace veltrane::app {
+
+namespace {
+
+constexpr int kTimer1Ms = 200;
+constexpr int kTimer1AfterReferenceMs = 1000;
+constexpr qint64 kMirrorBelowHz = 10'000'000;
+
+} // namespace
+
+Station::Station(const config::StationConfig &config, cat::TransportFactory factory, QObject *parent)
+    : QObject(parent), m_config(config), m_link(m_config, std::move(factory), this)
+{
+    m_link.setObjectName(u"MSComm1"_s);
+    m_timer1.setObjectName(u"Timer1"_s);
+    m_timer1.setInterval(kTimer1Ms);
+    connect(&m_timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
+    connect(&m_link, &cat::CatLink::frequencyRead, this, &Station::showReading);
+    connect(&m_link, &cat::CatLink::lineError, this, &Station::lineError);
+}
+
+QString Station::openLink()
+{
+    return m_link.configurePort();
+}
+
+QString Station::prepareCivFraming()
+{
+    return m_link.prepareCivFraming();
+}
+
+void Station::startTimers()
+{
+    m_link.switchPollTimers();
+    m_timer1.start();
+}
+
+void Station::shutDown()
+{
+    m_timer1.stop();
+    m_link.stop();
+}
+
+const cat::RigCaps *Station::retuneFamily() const
+{
+    if (!m_config.catEnabled() || !m_link.isOpen() || !m_dialHz || *m_dialHz <= 0)
+        return nullptr;
+    return m_link.caps();
+}
+
+void Station::Combo1_Click(QStringView bandItem)
+{
+    if (const cat::RigCaps *rig = m_link.caps())
+        m_link.write(aids::bandSelectionWrites(*rig, bandItem, m_link.civFraming()));
+}
+
+void Station::Command1_Click(QStringView bandItem)
+{
+    m_timer1.stop();
+    if (const cat::RigCaps *rig = m_link.caps())
+        m_link.write(aids::referenceWrites(*rig, bandItem, m_link.civFraming()));
+    m_timer1.start(kTimer1AfterReferenceMs);
+}
+
+Station::OffsetSet Station::Command5_Click(QStringView offsetText)
+{
+    const cat::RigCaps *rig = retuneFamily();
+    if (!rig)
+        return OffsetSet::NotSent;
+    const auto hz = aids::offsetTargetHz(*m_dialHz, offsetText);
+    if (!hz)
+        return OffsetSet::NotANumber;
+    m_link.write(rig->setFrequencyWrites(*hz, m_link.civFraming()));
+    return OffsetSet::Sent;
+}
+
+void Station::Picture1_MouseDown(double x, double width)
+{
+    const cat::RigCaps *rig = retuneFamily();
+    if (!rig)
+        return;
+    const bool mirrored = rig->clickMirroredBelow10MHz && *m_dialHz < kMirrorBelowHz;
+    if (const auto hz = aids::clickTargetHz(*m_dialHz, x, width, mirrored))
+        m_link.write(rig->setFrequencyWrites(*hz, m_link.civFraming()));
+}
+
+void Station::txtRigFreq_Change(QStringView typedText)
+{
+    // Only a text that is wholly a number counts as a dial frequency.
+    const std::optional<double> khz = config::wholeNumber(typedText);
+    const double hz = khz ? std::floor(*khz * 1000.0 + 0.5) : 0.0;
+    m_dialHz = hz > 0 && hz < 1e15 ? std::optional<qint64>(qint64(hz)) : std::nullopt;
+    recogniseBand(config::leadingNumber(typedText) / 1000.0);
+}
+
+void Station::Timer1_Timer()
+{
+    emit ticking();
+    m_link.keepAliveAndRequest();
+}
+
+void Station::showReading(qint64 hz)
+{
+    m_dialHz = hz;
+    emit displayChanged(cat::displayText(hz));
+    recogniseBand(double(hz) / 1e6);
+}
+
+void Station::recogniseBand(double mhz)
+{
+    if (const auto band = cat::recogniseBand(mhz))
+        emit bandRecognised(*band);  // shows the band; sends nothing
+}
+
+} // namespace veltrane::app

@@ -1,0 +1,83 @@
+#pragma once
+// The rig families the station speaks, one row of capabilities each: what the title calls the
+// rig, how the link sets up the port and when it asks and reads, which frames the family has
+// and which reader takes its answers. Nothing else in the program tells families apart: it asks
+// the row. Adding a dialect is adding a row here, its frame builders and its answer reader.
+//
+// Families by RIG= code: 0 Yaesu text CAT, 1 Kenwood text CAT, 2 ICOM CI-V, 3 Yaesu FT-897
+// five-byte CAT, 4 a rigctld daemon's line protocol.
+
+#include "cat/AnswerReaders.h"
+#include "cat/FrameCodec.h"
+
+#include <QString>
+
+#include <memory>
+#include <span>
+
+namespace veltrane::cat {
+
+enum class RigFamily { YaesuText = 0, KenwoodText = 1, Civ = 2, Ft897 = 3, Rigctld = 4 };
+
+// When the link takes a family's answers.
+enum class AnswerTiming {
+    // The request goes out at the main tick; a poll timer (Timer2) reads whatever has arrived.
+    RequestThenPoll,
+    // A poll timer of its own (Timer3) writes the request and then reads the answer to the
+    // previous one.
+    PollWritesAndReads,
+    // The request goes out at the main tick; the receive event at the threshold reads, and
+    // after an accepted answer the port is cycled; what is left waiting is discarded.
+    ReceiveEvent,
+};
+
+// How the CAT= value names the family's port.
+enum class PortKind {
+    Device,           // a port number, a device path, or tcp://HOST:PORT of a network serial server
+    RigctldAddress,   // HOST, HOST:PORT or tcp://HOST[:PORT] of the daemon (port 4532 by default)
+};
+
+struct RigCaps
+{
+    RigFamily family;
+    const char16_t *titleName;        // in the window title: "FT2000"
+    const char16_t *settingsCaption;  // the settings dialog's rig option: "Yaesu FT2000/950/450"
+    PortKind port;
+    bool civAddresses;     // frames carry the ICOM= and CONTROL= addresses (CI-V framing)
+    int receiveThreshold;  // waiting bytes that raise the receive event; 0 = none
+    bool byteInputMode;    // the port delivers received data as a byte array
+    AnswerTiming timing;
+    int pollIntervalMs;    // of the poll timer the timing uses; 0 when none runs
+    // The reference button sends a frame for every band; otherwise only for the bands that
+    // have a reference frame in the text dialects (all but 50 MHz).
+    bool referenceOnEveryBand;
+    // Click-to-tune below 10 MHz takes the click's offset with the opposite sign.
+    bool clickMirroredBelow10MHz;
+
+    QByteArray (*readRequest)(const CivFraming &civ);
+    Writes (*setFrequency)(qint64 hz, const CivFraming &civ);
+    Writes (*modeUsb)(const CivFraming &civ);
+    std::unique_ptr<AnswerReader> (*makeReader)();
+
+    int code() const { return int(family); }
+    QString name() const { return QString::fromUtf16(titleName); }
+    QString caption() const { return QString::fromUtf16(settingsCaption); }
+    // The set-frequency frame for a dial frequency; nothing for a negative one.
+    Writes setFrequencyWrites(qint64 hz, const CivFraming &civ) const
+    {
+        return hz < 0 ? Writes{} : setFrequency(hz, civ);
+    }
+};
+
+// Every family, in RIG= code order.
+std::span<const RigCaps> allRigCaps();
+
+// The row of a RIG= code, or null for a code outside the table.
+const RigCaps *rigCapsForCode(int code);
+
+inline const RigCaps &rigCaps(RigFamily family)
+{
+    return *rigCapsForCode(int(family));
+}
+
+} // namespace veltrane::cat

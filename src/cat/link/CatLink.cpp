@@ -1,0 +1,243 @@
+#include "cat/link/CatLink.h"
+
+#include "cat/CommEvents.h"
+
+using namespace Qt::StringLiterals;
+
+namespace veltrane::cat {
+
+namespace {
+
+// A one-byte CI-V address from its hexadecimal text ("74" -> 0x74); nothing when the text is
+// empty, not hexadecimal or above FF.
+std::optional<quint8> civAddress(const QString &hex)
+{
+    bool ok = false;
+    const uint value = hex.trimmed().toUInt(&ok, 16);
+    if (!ok || value > 0xFF)
+        return std::nullopt;
+    return quint8(value);
+}
+
+} // namespace
+
+CatLink::CatLink(const config::StationConfig &config, TransportFactory factory, QObject *parent)
+    : QObject(parent), m_config(config), m_caps(config.rig.caps), m_factory(std::move(factory))
+{
+    m_timer2.setObjectName(u"Timer2"_s);
+    m_timer3.setObjectName(u"Timer3"_s);
+    m_timer2.setInterval(200);
+    m_timer3.setInterval(220);
+    if (m_caps) {
+        m_reader = m_caps->makeReader();
+        if (m_caps->pollIntervalMs > 0)
+            (m_caps->timing == AnswerTiming::PollWritesAndReads ? m_timer3 : m_timer2)
+                .setInterval(m_caps->pollIntervalMs);
+    }
+    connect(&m_timer2, &QTimer::timeout, this, &CatLink::Data_Out);
+    connect(&m_timer3, &QTimer::timeout, this, &CatLink::ICOM_Data1);
+}
+
+CatLink::~CatLink()
+{
+    if (m_transport)
+        m_transport->disconnect(this);
+}
+
+QString CatLink::openFailureText() const
+{
+    const config::CatAddress &address = m_transport->settings().address;
+    const QString &device = address.device;
+    if (address.kind == config::CatAddress::Kind::Tcp)
+        return u"The network port %1 could not be opened: %2"_s.arg(device, m_transport->lastOpenError());
+    switch (m_transport->lastOpenFailure()) {
+    case OpenFailure::NotFound:
+        return u"The serial port %1 does not exist."_s.arg(device);
+    case OpenFailure::Permission:
+        return u"No permission to open %1: add your user to the dialout group "
+               u"(sudo usermod -aG dialout $USER), then log out and in again."_s.arg(device);
+    case OpenFailure::Busy:
+        return u"The serial port %1 is in use by another program."_s.arg(device);
+    case OpenFailure::Other:
+    case OpenFailure::None:
+        break;
+    }
+    return u"The serial port %1 could not be opened: %2"_s.arg(device, m_transport->lastOpenError());
+}
+
+QString CatLink::configurePort()
+{
+    if (!m_config.rig.isNumber)
+        return u"RIG= is not a number: "_s + m_config.rigCode.value_or(QString());
+
+    const QString catValue = m_config.catPort.value_or(QString());
+    const PortKind kind = m_caps ? m_caps->port : PortKind::Device;
+    // A network port has no line settings: RS232C= is neither checked nor applied then.
+    const bool network = kind == PortKind::RigctldAddress || config::isTcpUrl(catValue);
+    if (!network && m_config.serialSettings && !m_config.serialSettings->isEmpty()) {
+        const auto line = LineSettings::parse(*m_config.serialSettings);
+        if (!line)
+            return u"RS232C= holds line settings the port cannot take: "_s + *m_config.serialSettings;
+        m_line = *line;
+    }
+
+    m_portStatus = u"No Work"_s;
+    if (!m_config.catEnabled())
+        return {};
+    const config::CatAddressParse parsed = config::parseCatAddress(catValue, kind);
+    if (!parsed.address)
+        return parsed.error;
+    PortSettings settings{*parsed.address, m_line};
+    if (m_caps) {
+        settings.receiveThreshold = m_caps->receiveThreshold;
+        settings.byteInputMode = m_caps->byteInputMode;
+    }
+    m_transport = m_factory(*parsed.address);
+    connect(m_transport.get(), &Transport::commEvent, this, &CatLink::MSComm1_OnComm);
+    connect(m_transport.get(), &Transport::deviceLost, this, [this] {
+        resetReader();
+        emit deviceLost();
+    });
+    if (!m_transport->open(settings))
+        return openFailureText();
+    m_portStatus = u"OK"_s;
+    return {};
+}
+
+QString CatLink::prepareCivFraming()
+{
+    if (!m_caps || !m_caps->civAddresses)
+        return {};
+    const auto rig = civAddress(m_config.icomAddressHex);
+    if (!rig)
+        return u"ICOM= is not a CI-V address (two hexadecimal digits): "_s + m_config.icomAddressHex;
+    const auto controller = civAddress(m_config.controllerAddressHex);
+    if (!controller)
+        return u"CONTROL= is not a CI-V address (two hexadecimal digits): "_s + m_config.controllerAddressHex;
+    m_civ = cat::civFraming(*rig, *controller);
+    return {};
+}
+
+void CatLink::switchPollTimers()
+{
+    if (!m_caps) {
+        m_timer3.start();
+        m_timer2.start();
+        return;
+    }
+    const AnswerTiming timing = m_caps->timing;
+    if (timing == AnswerTiming::PollWritesAndReads)
+        m_timer3.start();
+    else
+        m_timer3.stop();
+    if (timing == AnswerTiming::RequestThenPoll)
+        m_timer2.start();
+    else
+        m_timer2.stop();
+}
+
+void CatLink::stop()
+{
+    m_timer2.stop();
+    m_timer3.stop();
+    close();
+}
+
+void CatLink::keepAliveAndRequest()
+{
+    // With CAT off there is no configured device: opening a default port could seize another
+    // program's device, so the keep-alive opens nothing.
+    if (m_transport && !m_transport->isOpen() && m_transport->reopen())
+        resetReader();
+    Data_Request();
+}
+
+void CatLink::Data_Request()
+{
+    if (!m_config.catEnabled() || !isOpen() || !m_caps)
+        return;
+    if (m_caps->timing != AnswerTiming::PollWritesAndReads)
+        m_transport->write(m_caps->readRequest(m_civ));
+}
+
+void CatLink::Data_Out()
+{
+    if (!m_config.catEnabled() || !m_caps || !m_transport)
+        return;
+    if (m_caps->timing == AnswerTiming::RequestThenPoll) {
+        const QByteArray received = m_transport->readAll();
+        if (!received.isEmpty())
+            readAndShow(received);
+    } else if (m_caps->timing == AnswerTiming::ReceiveEvent) {
+        FT897();
+    }
+}
+
+void CatLink::ICOM_Data1()
+{
+    if (!m_caps || m_caps->timing != AnswerTiming::PollWritesAndReads || !m_transport)
+        return;
+    m_transport->write(m_caps->readRequest(m_civ));
+    readAndShow(m_transport->readAll());
+}
+
+void CatLink::FT897()
+{
+    if (!m_transport || !m_reader)
+        return;
+    if (const auto hz = m_reader->take(m_transport->readAll(), m_civ)) {
+        emit frequencyRead(*hz);
+        m_transport->restart();  // a device that has just gone stays closed until the keep-alive
+    }
+    m_transport->discardInput();
+}
+
+void CatLink::MSComm1_OnComm(int code)
+{
+    if (code == comEvReceive) {
+        if (m_caps && m_caps->timing == AnswerTiming::ReceiveEvent)
+            FT897();
+        return;
+    }
+    const CommEventInfo info = commEventInfo(code);
+    if (info.isError)
+        emit lineError(info.message);
+}
+
+bool CatLink::write(const Writes &writes)
+{
+    if (!m_transport)
+        return false;
+    for (const QByteArray &frame : writes) {
+        if (!m_transport->write(frame))
+            return false;
+    }
+    return true;
+}
+
+bool CatLink::isOpen() const
+{
+    return m_transport && m_transport->isOpen();
+}
+
+void CatLink::close()
+{
+    if (m_transport && m_transport->isOpen())
+        m_transport->close();
+}
+
+void CatLink::readAndShow(const QByteArray &received)
+{
+    if (!m_reader)
+        return;
+    if (const auto hz = m_reader->take(received, m_civ))
+        emit frequencyRead(*hz);
+}
+
+void CatLink::resetReader()
+{
+    if (m_reader)
+        m_reader->reset();
+}
+
+} // namespace veltrane::cat
