@@ -97,6 +97,7 @@ void Station::Picture1_MouseDown(double x, double width)
 
 void Station::txtRigFreq_Change(QStringView typedText)
 {
+    m_displayText = typedText.toString();
     // Only a text that is wholly a number counts as a dial frequency.
     const std::optional<double> khz = config::wholeNumber(typedText);
     const double hz = khz ? std::floor(*khz * 1000.0 + 0.5) : 0.0;
@@ -113,7 +114,13 @@ void Station::Timer1_Timer()
 void Station::showReading(qint64 hz)
 {
     m_dialHz = hz;
-    emit displayChanged(cat::displayText(hz));
+    // The band list follows changes of the display only: between two changes the operator's
+    // own pick in the list stands.
+    const QString text = cat::displayText(hz);
+    if (text == m_displayText)
+        return;
+    m_displayText = text;
+    emit displayChanged(text);
     recogniseBand(double(hz) / 1e6);
 }
 

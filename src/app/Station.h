@@ -70,7 +70,7 @@ public:
 
 signals:
     void ticking();
-    // The dial frequency display's new text (kHz, "14076.520").
+    // The dial frequency display's new text (kHz, "14076.520"), when a reading changes it.
     void displayChanged(const QString &text);
     // The band list's text for the band the dial frequency lies in.
     void bandRecognised(const QString &bandItem);
@@ -88,6 +88,7 @@ private:
     cat::CatLink m_link;
     QTimer m_timer1;
     std::optional<qint64> m_dialHz;
+    QString m_displayText;  // what the display shows: a reading's text or the operator's typing
 };
 
 } // namespace veltrane::app

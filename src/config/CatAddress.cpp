@@ -23,18 +23,16 @@ bool isIpv6Address(QStringView text)
 {
     if (text.count(u"::") > 1 || text.contains(u":::") || !text.contains(u':'))
         return false;
+    // A colon at either end belongs to the "::".
+    if ((text.startsWith(u':') && !text.startsWith(u"::")) || (text.endsWith(u':') && !text.endsWith(u"::")))
+        return false;
     const bool elided = text.contains(u"::");
     int groups = 0;
     const auto parts = text.split(u':');
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QStringView part = parts[i];
-        if (part.isEmpty()) {
-            const bool atElision = elided && (i == 0 || i + 1 == parts.size() || parts[i + 1].isEmpty() ||
-                                              parts[i - 1].isEmpty());
-            if (!atElision)
-                return false;
-            continue;
-        }
+        if (part.isEmpty())
+            continue;  // the groups "::" stands for
         if (i + 1 == parts.size() && part.contains(u'.')) {  // a trailing IPv4 address
             const auto bytes = part.split(u'.');
             if (bytes.size() != 4)
@@ -50,7 +48,7 @@ bool isIpv6Address(QStringView text)
         if (part.size() > 4)
             return false;
         for (const QChar c : part) {
-            if (!c.isDigit() && !(c >= u'a' && c <= u'f') && !(c >= u'A' && c <= u'F'))
+            if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'f') && !(c >= u'A' && c <= u'F'))
                 return false;
         }
         ++groups;

@@ -8,7 +8,8 @@
 // processing (SpectrumPipeline) and delivery (SpectrumStore) are separate pieces so that the
 // processing can be tested without a sound card.
 //
-// The fn* calls keep the engine's traditional call shape: small integer arguments, an integer
+// The fn* calls are virtual so that window tests can watch them. They keep the engine's
+// traditional call shape: small integer arguments, an integer
 // result that callers may ignore. A device that cannot be opened (no sound server, no such
 // device) leaves the engine quiet: no events, fnGetFFTData gives zeros, the program runs on.
 
@@ -35,20 +36,20 @@ public:
     // Each new spectrum posts an event of type 2024 to `window`. The third argument (channel
     // count requested by callers, always 1) is accepted and ignored: capture is always mono.
     // Returns 1 when capture runs, 0 when no device could be opened. A second start restarts.
-    int fnStartSoundCard(QObject *window, int device, int channels);
+    virtual int fnStartSoundCard(QObject *window, int device, int channels);
 
     // Receive settings kept for callers that set them; they do not change the spectrum.
-    int fnSetRXFrequency(int hz, int, int);
-    int fnSetRXPSKMode(int mode, int);
-    int fnSetSquelchThreshold(int threshold, int, int);
-    int fnSetAFCLimit(int limitHz, int);
-    int fnSetFFTMode(int mode, int, int);
+    virtual int fnSetRXFrequency(int hz, int, int);
+    virtual int fnSetRXPSKMode(int mode, int);
+    virtual int fnSetSquelchThreshold(int threshold, int, int);
+    virtual int fnSetAFCLimit(int limitHz, int);
+    virtual int fnSetFFTMode(int mode, int, int);
 
     int fnGetFFTData(qint32 *data, int firstBin, int lastBin) override;
 
     // Stops capture and joins the worker; no event is posted after it returns. Harmless when
     // nothing runs.
-    int fnStopSoundCard();
+    virtual int fnStopSoundCard();
 
     bool isCapturing() const;
     int rxFrequencyHz() const { return m_rxFrequencyHz; }

@@ -1,8 +1,11 @@
-// The configuration core: Init.cfg and the window position file (odd files read, exact bytes
-// written, failures), and the small rules behind the dialogs.
+// The configuration: Init.cfg and the window position file (odd files read, exact bytes written,
+// failures), RIG= and the CAT= address as start-up reads them, numbers read the C way, and the
+// small rules behind the dialogs.
 
+#include "config/CatAddress.h"
 #include "config/IcomModels.h"
-#include "config/InitCfgBytes.h"
+#include "config/TextNumber.h"
+#include "support/InitCfgBytes.h"
 #include "config/InitConfigFile.h"
 #include "config/SerialDeviceList.h"
 #include "config/SerialSettingsFields.h"
@@ -13,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 using namespace Qt::StringLiterals;
 using namespace veltrane::config;
 using veltrane::testing::initCfgBytes;
@@ -20,7 +25,7 @@ using veltrane::testing::initCfgBytes;
 namespace {
 
 // The six values the Init.cfg reader fills, "|"-separated; "~" marks a value left unset.
-QString sixValues(const StationState &s)
+QString sixValues(const StationConfig &s)
 {
     const auto opt = [](const std::optional<QString> &v) { return v ? *v : u"~"_s; };
     return s.myCall + u'|' + opt(s.catPort) + u'|' + opt(s.rigCode) + u'|' + opt(s.serialSettings) + u'|' +
@@ -58,7 +63,7 @@ const QByteArray kPositionHeader = "============== My Intial Data Setting ======
 
 } // namespace
 
-class tst_ConfigCore : public QObject
+class tst_Config : public QObject
 {
     Q_OBJECT
 
@@ -97,7 +102,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, tooMany);
         QFETCH(QString, values);
-        StationState state;
+        StationConfig state;
         state.myCall = u"OLD"_s; // a key the file lacks leaves what the state held
         QCOMPARE(parseInitConfig(content, state), tooMany ? ReadResult::TooManyLines : ReadResult::Ok);
         QCOMPARE(sixValues(state), values);
@@ -115,10 +120,10 @@ private slots:
             &error));
         QCOMPARE(fileBytes(path), initCfgBytes("ja1abc", " 1 ", " 0 ", "9600,N,8,1", "74", "45"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Init.cfg"_s});
-        StationState state;
+        StationConfig state;
         QCOMPARE(readInitConfig(path, state), ReadResult::Ok);
         QCOMPARE(sixValues(state), u"JA1ABC|1| 0 |9600,N,8,1|74|45"_s);
-        StationState untouched;
+        StationConfig untouched;
         QCOMPARE(readInitConfig(dir.filePath(u"missing"_s), untouched), ReadResult::Unreadable);
         QCOMPARE(readInitConfig(dir.path(), untouched), ReadResult::Unreadable);
         QCOMPARE(sixValues(untouched), u"|~|~|~||"_s);
@@ -145,30 +150,19 @@ private slots:
         QCOMPARE(edges(parseWindowPosition(content)), expected);
     }
 
-    void positionWrite_data()
-    {
-        QTest::addColumn<double>("top");
-        QTest::addColumn<double>("left");
-        QTest::addColumn<QByteArray>("lines"); // after the header line
-        QTest::newRow("negative, fraction") << -120.0 << 12.5 << QByteArray("TOP=-120\r\nLEFT= 12.5\r\n");
-        QTest::newRow("zero, negative fraction") << 0.0 << -7.25 << QByteArray("TOP= 0\r\nLEFT=-7.25\r\n");
-    }
-
     void positionWrite()
     {
-        QFETCH(double, top);
-        QFETCH(double, left);
-        QFETCH(QByteArray, lines);
         QTemporaryDir dir;
         const QString path = windowPositionPath(dir.path());
         QCOMPARE(path, dir.path() + u"/MyVeltraneData.dat"_s);
         QString error;
-        QVERIFY(writeWindowPosition(path, top, left, &error));
-        QCOMPARE(fileBytes(path), kPositionHeader + lines);
+        QVERIFY(writeWindowPosition(path, -120.0, 12.5, &error));
+        QCOMPARE(fileBytes(path), kPositionHeader + "TOP=-120\r\nLEFT= 12.5\r\n");
+        QVERIFY(writeWindowPosition(path, 0.0, -7.25, &error));
+        QCOMPARE(fileBytes(path), kPositionHeader + "TOP= 0\r\nLEFT=-7.25\r\n");
         WindowPosition pos;
         QCOMPARE(readWindowPosition(path, pos), 0);
-        QCOMPARE(pos.top, std::optional<double>(top));
-        QCOMPARE(pos.left, std::optional<double>(left));
+        QCOMPARE(edges(pos), u"0|-7.25"_s);
     }
 
     void positionRead()
@@ -208,15 +202,97 @@ private slots:
 
     void icomModels()
     {
-        QCOMPARE(icomAddressAt(0), u"6A"_s);
-        QCOMPARE(icomAddressAt(8), u"7C"_s);
-        QCOMPARE(icomAddressAt(-1), QString());
         QCOMPARE(icomAddressAt(9), QString());
-        QCOMPARE(icomModelForAddress(u"74"_s), std::optional<int>(1));
         QCOMPARE(icomModelForAddress(u"64"_s), std::optional<int>(5)); // the first of two models
         QCOMPARE(icomModelForAddress(u" 5c "_s), std::optional<int>(7));
         QCOMPARE(icomModelForAddress(u"01"_s), std::nullopt);
-        QCOMPARE(icomModelForAddress(QString()), std::nullopt);
+    }
+
+    void rigCode_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("isNumber");
+        QTest::addColumn<int>("code"); // -1: no family
+        QTest::newRow("absent") << QByteArray("CAT=3\r\n") << true << 0;
+        QTest::newRow("padded") << QByteArray("RIG= 2 \r\n") << true << 2;
+        QTest::newRow("rigctld") << QByteArray("RIG=4\r\n") << true << 4;
+        QTest::newRow("outside the table") << QByteArray("RIG=7\r\n") << true << -1;
+        QTest::newRow("fraction") << QByteArray("RIG=1.5\r\n") << true << -1;
+        QTest::newRow("not a number") << QByteArray("RIG=FT897\r\n") << false << -1;
+        QTest::newRow("empty") << QByteArray("RIG=\r\n") << false << -1;
+    }
+
+    void rigCode()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, isNumber);
+        QFETCH(int, code);
+        StationConfig config;
+        parseInitConfig(content, config);
+        QCOMPARE(config.rig.isNumber, isNumber);
+        QCOMPARE(config.rig.code().value_or(-1), code);
+    }
+
+    void catAddress_data()
+    {
+        QTest::addColumn<bool>("rigctld"); // read as a rigctld address, else as a device or tcp:// port
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("device"); // empty: refused
+        QTest::newRow("port number") << false << u" 3 "_s << u"/dev/ttyS2"_s;
+        QTest::newRow("by-id path") << false << u"/dev/serial/by-id/usb-FTDI-port0"_s
+                                    << u"/dev/serial/by-id/usb-FTDI-port0"_s;
+        QTest::newRow("number 0") << false << u"0"_s << QString();
+        QTest::newRow("empty") << false << QString() << QString();
+        QTest::newRow("tcp name") << false << u"  TCP://10.0.0.2:4000 "_s << u"tcp://10.0.0.2:4000"_s;
+        QTest::newRow("tcp ipv6") << false << u"tcp://[::1]:7000"_s << u"tcp://[::1]:7000"_s;
+        QTest::newRow("tcp highest port") << false << u"tcp://h:65535"_s << u"tcp://h:65535"_s;
+        for (const char *bad : {"tcp://rigpi", "tcp://rigpi:", "tcp://rigpi:0", "tcp://rigpi:70a0", "tcp://:7000",
+                                "tcp://rig pi:7000", "tcp://::1:7000", "tcp://[::1:7000", "tcp://[rigpi]:7000",
+                                "tcp://[1::2::3]:7000", "tcp://rigpi:7000/x"})
+            QTest::newRow(bad) << false << QString::fromLatin1(bad) << QString();
+        QTest::newRow("rigctld host") << true << u"localhost"_s << u"tcp://localhost:4532"_s;
+        QTest::newRow("rigctld host:port") << true << u"192.168.1.5:4533"_s << u"tcp://192.168.1.5:4533"_s;
+        QTest::newRow("rigctld tcp form") << true << u"tcp://shack-pi"_s << u"tcp://shack-pi:4532"_s;
+        QTest::newRow("rigctld ipv6 and port") << true << u" [fe80::1]:4600 "_s << u"tcp://[fe80::1]:4600"_s;
+        QTest::newRow("rigctld mapped ipv4") << true << u"[::ffff:10.0.0.1]"_s << u"tcp://[::ffff:10.0.0.1]:4532"_s;
+        for (const char *bad : {"", "   ", "host:", "host:0", "host:65536", "host:045320", "a b:4532", "::1:4532",
+                                "udp://host:4532", "[::1]x"})
+            QTest::newRow(bad) << true << QString::fromLatin1(bad) << QString();
+    }
+
+    void catAddress()
+    {
+        QFETCH(bool, rigctld);
+        QFETCH(QString, text);
+        QFETCH(QString, device);
+        const auto parsed = parseCatAddress(text, rigctld ? veltrane::cat::PortKind::RigctldAddress
+                                                          : veltrane::cat::PortKind::Device);
+        QCOMPARE(parsed.address ? parsed.address->device : QString(), device);
+        QCOMPARE(parsed.error.isEmpty(), !device.isEmpty());
+        // A network address's url reads back as the same address.
+        if (parsed.address && parsed.address->kind == CatAddress::Kind::Tcp)
+            QCOMPARE(parseTcpUrl(device).address, std::optional<NetAddress>(parsed.address->net));
+    }
+
+    void numbersReadTheCWay()
+    {
+        // Under any locale a full stop is the decimal point and a comma ends the number; a
+        // decimal-comma locale is taken for the C library where the machine has one.
+        const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
+        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        QCOMPARE(leadingNumber(u" 14076.520"), 14076.52);
+        QCOMPARE(leadingNumber(u"14076,520"), 14076.0);
+        QCOMPARE(leadingNumber(u"-15x"), -15.0);
+        QCOMPARE(leadingNumber(u"+.5"), 0.5);
+        QCOMPARE(leadingNumber(u"No Data"), 0.0);
+        QCOMPARE(wholeNumber(u" -523 "), std::optional<double>(-523));
+        QCOMPARE(wholeNumber(u"523.9"), std::optional<double>(523.9));
+        QCOMPARE(wholeNumber(u"+12."), std::optional<double>(12));
+        for (const char16_t *bad : {u"", u"52a", u"5,2", u"1e3", u"--5", u"5-", u"."})
+            QCOMPARE(wholeNumber(bad), std::nullopt);
+        QCOMPARE(signedNumberText(1200), u" 1200"_s);
+        QCOMPARE(signedNumberText(-7.25), u"-7.25"_s);
+        std::setlocale(LC_NUMERIC, before.constData());
     }
 
     void serialDevices()
@@ -236,5 +312,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_ConfigCore)
-#include "tst_ConfigCore.moc"
+QTEST_GUILESS_MAIN(tst_Config)
+#include "tst_config.moc"

@@ -1,8 +1,11 @@
-// The station settings dialog: what it shows when it opens, what Save writes, and how it
-// behaves when the file cannot be written.
+// The configuration's two dialogs. The settings dialog: what it shows when it opens (the
+// serial control and the configuration read at start-up, network addresses included), what
+// Save writes, the reason shown for an address Save refuses, and a file that cannot be written.
+// The sound device dialog: its rows and tooltips and the device each choice gives.
 
-#include "config/InitCfgBytes.h"
 #include "config/forms/frmInit.h"
+#include "config/forms/frmSoundBoard.h"
+#include "support/InitCfgBytes.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -23,6 +26,7 @@
 using namespace Qt::StringLiterals;
 using namespace veltrane::config;
 using veltrane::testing::initCfgBytes;
+using veltrane::config::frmSoundBoard;
 
 namespace {
 
@@ -36,7 +40,7 @@ QByteArray fileBytes(const QString &path)
 struct Opening
 {
     QTemporaryDir dir;
-    StationState state;
+    StationConfig state;
     SerialControlState serial;
     InitDialogState dialog;
     QPointer<frmInit> dlg;
@@ -112,7 +116,7 @@ struct Opening
 
 } // namespace
 
-class tst_frmInit : public QObject
+class tst_Forms : public QObject
 {
     Q_OBJECT
 
@@ -122,7 +126,6 @@ private slots:
         Opening o;
         o.open();
         QCOMPARE(o.shown(), u"Baud96 ComPort_1 Data8 EchoOff NoFlow NoParity Option1_0 Stop1 74/45/IC7700"_s);
-        QCOMPARE(o.state.icomAddressHex, u"74"_s);
         o.type(o.get<QLineEdit>(u"Text1"_s), u"ja1abc"_s);
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("ja1abc", " 1 ", " 0 ", "9600,N,8,1", "74", "45"));
         QCOMPARE(QDir(o.dir.path()).entryList(QDir::Files), QStringList{u"Init.cfg"_s});
@@ -151,6 +154,10 @@ private slots:
             << QStringList{u"12"_s, u"14400,N,8,1"_s, u"0"_s} << QStringList{u"7"_s, u"7C"_s, u""_s}
             << u"Data8 EchoOff NoFlow NoParity Option1_3 Stop1 +icom @12 7C/45/IC9100"_s
             << QStringList{u"12"_s, u""_s, u"14400,N,8,1"_s, u"7C"_s, u"45"_s};
+        QTest::newRow("rigctld address, rig 4")
+            << QStringList{u"192.168.1.5:4533"_s, u"9600,N,8,1"_s, u"0"_s} << QStringList{u"4"_s, u""_s, u""_s}
+            << u"Baud96 Data8 EchoOff NoFlow NoParity Option1_4 Stop1 @192.168.1.5:4533 74/45/IC7700"_s
+            << QStringList{u"192.168.1.5:4533"_s, u" 4 "_s, u"9600,N,8,1"_s, u"74"_s, u"45"_s};
         QTest::newRow("nothing usable")
             << QStringList{u""_s, u"abc"_s, u"0"_s} << QStringList{u"abc"_s, u""_s, u""_s}
             << u"EchoOff NoFlow Option1_3 +icom 74/45/IC7700"_s
@@ -165,12 +172,11 @@ private slots:
         QFETCH(QStringList, saved);
         Opening o;
         o.serial = SerialControlState{serial[0], serial[1], serial[2].toInt()};
-        o.state.rigCode = rig[0];
+        o.state.rig = parseRigCode(rig[0]);
         o.state.icomAddressHex = rig[1];
         o.state.controllerAddressHex = rig[2];
         o.open();
         QCOMPARE(o.shown(), shown);
-        QCOMPARE(o.state.icomAddressHex, saved[3]);
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("", saved[0], saved[1], saved[2], saved[3], saved[4]));
     }
 
@@ -187,13 +193,12 @@ private slots:
         QCOMPARE(
             o.shown(),
             u"Baud1152 BothFlow ComPort_4 Data7 EchoOn OddParity Option1_2 Stop2 +icom 64/45/IC756ProII"_s);
-        QCOMPARE(o.state.icomAddressHex, u"64"_s);
         o.pickModel(0);
         o.type(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), u"IC7600"_s);
         QTest::keyClick(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), Qt::Key_Return);
         QCOMPARE(o.text(u"Text2"_s), u"6A"_s);
         o.type(o.get<QLineEdit>(u"Text2"_s), u"5c"_s);
-        QCOMPARE(o.state.icomAddressHex, u"5c"_s);
+        QCOMPARE(o.dialog.icomAddress, std::optional<QString>(u"5c"_s));  // a second opening shows it
         o.type(o.get<QLineEdit>(u"Text3"_s), u"E0"_s);
         o.click(u"Option1_1"_s);
         QVERIFY(!o.shown().contains(u'+'));
@@ -224,17 +229,68 @@ private slots:
         Opening o;
         o.open();
         QLineEdit *device = o.get<QComboBox>(u"PortDevice"_s)->lineEdit();
-        QTest::keyClicks(device, u"/dev/ttyUSB7"_s);
+        QTest::keyClicks(device, u"/dev/serial/by-id/usb-FTDI-if00"_s);
         QVERIFY(!o.get<QRadioButton>(u"ComPort_1"_s)->isChecked());
         device->clear(); // back to the numbered port
         QVERIFY(o.get<QRadioButton>(u"ComPort_1"_s)->isChecked());
-        QCOMPARE(o.dlg->currentConfig().port, u" 1 "_s);
-        QTest::keyClicks(device, u"/dev/serial/by-id/usb-FTDI-if00"_s);
+        QTest::keyClicks(device, u"/dev/ttyUSB3"_s);
         o.click(u"ComPort_2"_s);
         QCOMPARE(device->text(), QString());
         QCOMPARE(o.dlg->currentConfig().port, u" 2 "_s);
         QTest::keyClicks(device, u"/dev/ttyUSB7"_s);
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("", "/dev/ttyUSB7", " 0 ", "9600,N,8,1", "74", "45"));
+    }
+
+    // Network addresses: the rigctld option fills in the local daemon; an address that is not
+    // one shows its reason under the field, and Save refuses it with that reason.
+    void networkAddresses_data()
+    {
+        QTest::addColumn<QString>("rig");    // option clicked
+        QTest::addColumn<QString>("device"); // typed into the device field; "-" a numbered port picked
+        QTest::addColumn<QString>("saved");  // CAT= written; empty: Save refused
+        QTest::addColumn<QString>("reason"); // a part of the reason shown
+        QTest::newRow("rigctld, nothing typed") << u"Option1_4"_s << QString() << u"localhost:4532"_s << QString();
+        QTest::newRow("rigctld tcp form") << u"Option1_4"_s << u"tcp://10.0.0.2"_s << u"tcp://10.0.0.2"_s << QString();
+        QTest::newRow("rigctld bad port") << u"Option1_4"_s << u"shack-pi:70000"_s << QString() << u"65535"_s;
+        QTest::newRow("rigctld blank in host") << u"Option1_4"_s << u"shack pi"_s << QString() << u"host name"_s;
+        QTest::newRow("rigctld on a numbered port") << u"Option1_4"_s << u"-"_s << QString() << u"HOST"_s;
+        QTest::newRow("text rig over tcp") << u"Option1_0"_s << u"tcp://rigpi:7000"_s << u"tcp://rigpi:7000"_s
+                                           << QString();
+        QTest::newRow("text rig, tcp without port") << u"Option1_0"_s << u"tcp://rigpi"_s << QString() << u"PORT"_s;
+    }
+
+    void networkAddresses()
+    {
+        QFETCH(QString, rig);
+        QFETCH(QString, device);
+        QFETCH(QString, saved);
+        QFETCH(QString, reason);
+        Opening o;
+        o.open();
+        o.click(rig);
+        QCOMPARE(o.get<QWidget>(u"Text2"_s)->isEnabled(), rig == u"Option1_2");
+        QLineEdit *field = o.get<QComboBox>(u"PortDevice"_s)->lineEdit();
+        if (device == u"-") {
+            o.click(u"ComPort_2"_s);
+        } else if (!device.isEmpty()) {
+            field->clear();
+            QTest::keyClicks(field, device);
+        }
+        auto *shown = o.get<QLabel>(u"lblAddress"_s);
+        QCOMPARE(shown->isVisible(), !reason.isEmpty());
+        QVERIFY2(shown->text().contains(reason), qPrintable(shown->text()));
+        o.click(u"Command1"_s);
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->objectName(), saved.isEmpty() ? u"msgSaveFailed"_s : u"msgSaved"_s);
+        StationConfig read;
+        const bool written = readInitConfig(initConfigPath(o.state.workDir), read) == ReadResult::Ok;
+        QCOMPARE(written, !saved.isEmpty());
+        if (written)
+            QCOMPARE(read.catPort, std::optional<QString>(saved));
+        else
+            QVERIFY(box->text().contains(reason));
+        delete box;
     }
 
     void saveFailure_data()
@@ -306,10 +362,58 @@ private slots:
         QVERIFY(reason->isVisibleTo(o.dlg));
         QCOMPARE(reason->text() + u'|' + reason->accessibleName(),
                  u"port /dev/ttyS0: Permission denied|port /dev/ttyS0: Permission denied"_s);
-        o.dlg->setStartupFailure(QString());
-        QVERIFY(!reason->isVisibleTo(o.dlg));
+    }
+
+    void soundDevices_data()
+    {
+        // "" leaves the list as designed, "row:N" picks row N, anything else is typed; button 0 is
+        // "settings complete", 1 is "cancel".
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("soundDevice"); // -2: cancelled
+        QTest::newRow("untouched") << QString() << 0 << -1;
+        QTest::newRow("row 0") << u"row:1"_s << 0 << 0;
+        QTest::newRow("no sound") << u"row:3"_s << 0 << 99;
+        // What is typed is read from its first two characters.
+        QTest::newRow("typed blank and 5") << u" 5"_s << 0 << 5;
+        QTest::newRow("typed 105") << u"105"_s << 0 << 10;
+        QTest::newRow("typed text") << u"mic"_s << 0 << 0;
+        QTest::newRow("cancel after a pick") << u"row:2"_s << 1 << -2;
+    }
+
+    void soundDevices()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, button);
+        QFETCH(int, soundDevice);
+        const QStringList names{u"Built-in Audio Analog Stereo"_s, u"USB Audio CODEC"_s};
+        QPointer<frmSoundBoard> dlg = new frmSoundBoard(names);
+        dlg->show();
+        auto *combo = dlg->findChild<QComboBox *>(u"Combo1"_s);
+        QCOMPARE(combo->currentText(), u"-1  Default"_s);
+        QStringList rows;
+        for (int i = 0; i < combo->count(); ++i)
+            rows.append(combo->itemText(i) + u'|' + combo->itemData(i, Qt::ToolTipRole).toString());
+        QCOMPARE(rows, (QStringList{u"-1 Default|"_s, u"0|"_s + names[0], u"1|"_s + names[1],
+                                    u"99 サウンドは使用しない|"_s}));
+        int chosen = -2;
+        connect(dlg.data(), &frmSoundBoard::deviceChosen, this, [&](int device) { chosen = device; });
+        QSignalSpy cancelled(dlg.data(), &frmSoundBoard::cancelled);
+        if (action.startsWith(u"row:")) {
+            combo->showPopup();
+            combo->view()->setCurrentIndex(combo->model()->index(action.sliced(4).toInt(), 0));
+            QTest::keyClick(combo->view(), Qt::Key_Return);
+        } else if (!action.isEmpty()) {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), action);
+        }
+        QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_"_s + QString::number(button)), Qt::LeftButton);
+        QCOMPARE(chosen, soundDevice);
+        QCOMPARE(cancelled.count(), button);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dlg.isNull());
     }
 };
 
-QTEST_MAIN(tst_frmInit)
-#include "tst_frmInit.moc"
+QTEST_MAIN(tst_Forms)
+#include "tst_forms.moc"

@@ -1,0 +1,209 @@
+// The station without a window, over a scripted rig port: what a reading shows, the gates of
+// every retune, band pick and reference, the frequency set from an offset and click-to-tune for
+// each family, a frequency typed into the display, and the order of the main tick.
+
+#include "app/Station.h"
+#include "support/FakeTransport.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace veltrane;
+using test::hex;
+
+namespace {
+
+QByteArray initCfg(const char *rig, const char *cat = "3")
+{
+    return "CAT="_ba + cat + "\r\nRIG="_ba + rig + "\r\nICOM=74\r\nCONTROL=E0\r\n"_ba;
+}
+
+// A station on a fake rig, started as the main window starts it.
+struct Started
+{
+    explicit Started(const QByteArray &cfg) : station(test::stationConfig(cfg), rig.factory())
+    {
+        reason = station.openLink() + station.prepareCivFraming();
+        station.startTimers();
+    }
+    // The rig answers a read with these bytes; the family's reader takes them.
+    void answer(const QByteArray &bytes)
+    {
+        rig.port->receive(bytes);
+        station.link().Data_Out();
+        station.link().ICOM_Data1();
+    }
+    QList<QByteArray> writesOf(const std::function<void()> &action)
+    {
+        rig.port->writes.clear();
+        action();
+        return rig.port->writes;
+    }
+    test::FakeRig rig;
+    app::Station station;
+    QString reason;
+};
+
+using Writes = QList<QByteArray>;
+
+} // namespace
+
+class tst_Station : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readingShowsTextAndBand();
+    void retunes_data();
+    void retunes();
+    void gates_data();
+    void gates();
+    void bandPickAndReference();
+    void typedDisplay();
+    void tickShowsTheClockBeforeTheRequest();
+};
+
+void tst_Station::readingShowsTextAndBand()
+{
+    Started s(initCfg("0"));
+    QSignalSpy shown(&s.station, &app::Station::displayChanged);
+    QSignalSpy band(&s.station, &app::Station::bandRecognised);
+    QVERIFY(!s.station.dialHz());
+    s.answer("FA14076520;"_ba);
+    QCOMPARE(s.station.dialHz(), std::optional<qint64>(14076520));
+    QCOMPARE(shown.at(0).at(0).toString(), u"14076.520"_s);
+    QCOMPARE(band.at(0).at(0).toString(), u"14MHz"_s);
+    s.answer("FA50313000;"_ba);  // no 50 MHz segment: the band list keeps its text
+    QCOMPARE(shown.at(1).at(0).toString(), u"50313.000"_s);
+    QCOMPARE(band.count(), 1);
+    QCOMPARE(s.rig.port->writes, Writes{});  // showing sends nothing
+}
+
+void tst_Station::retunes_data()
+{
+    QTest::addColumn<QByteArray>("rig");
+    QTest::addColumn<QByteArray>("answer");  // puts the dial on 14 076 000 Hz, or 7 076 000
+    QTest::addColumn<Writes>("offsetSet");   // offset "523"
+    QTest::addColumn<Writes>("click");       // a click at 3W/4
+    QTest::newRow("Yaesu") << "0"_ba << "FA14076000;"_ba << Writes{"FA14076523;"_ba} << Writes{"FA14076500;"_ba};
+    QTest::newRow("Kenwood, 7 MHz") << "1"_ba << "FA00007076000;"_ba << Writes{"FA00007076523;"_ba}
+                                    << Writes{"FA00007076500;"_ba};
+    QTest::newRow("CI-V") << "2"_ba << hex("FEFEE074030060071400FD")
+                          << Writes{hex("FEFE74E005"), hex("2365071400"), hex("FD")}
+                          << Writes{hex("FEFE74E005"), hex("0065071400"), hex("FD")};
+    // The FT-897 counts in 10 Hz; below 10 MHz a click takes the offset the other way round.
+    QTest::newRow("FT-897") << "3"_ba << hex("0140760001") << Writes{hex("0140765201")} << Writes{hex("0140765001")};
+    QTest::newRow("FT-897, 7 MHz") << "3"_ba << hex("0070760001") << Writes{hex("0070765201")}
+                                   << Writes{hex("0070755001")};
+    QTest::newRow("rigctld") << "4"_ba << "14076000\n"_ba << Writes{"F 14076523\n"_ba} << Writes{"F 14076500\n"_ba};
+}
+
+void tst_Station::retunes()
+{
+    QFETCH(QByteArray, rig);
+    QFETCH(QByteArray, answer);
+    QFETCH(Writes, offsetSet);
+    QFETCH(Writes, click);
+    Started s(initCfg(rig.constData(), rig == "4" ? "localhost" : "3"));
+    QCOMPARE(s.reason, QString());
+    s.answer(answer);
+    QVERIFY(s.station.dialHz());
+    app::Station::OffsetSet result{};
+    QCOMPARE(s.writesOf([&] { result = s.station.Command5_Click(u"523"); }), offsetSet);
+    QCOMPARE(result, app::Station::OffsetSet::Sent);
+    QCOMPARE(s.writesOf([&] { s.station.Picture1_MouseDown(300.0, 400.0); }), click);
+    // An offset that is not wholly a number sends nothing and is left for the operator to mend.
+    QCOMPARE(s.writesOf([&] { result = s.station.Command5_Click(u"52x"); }), Writes{});
+    QCOMPARE(result, app::Station::OffsetSet::NotANumber);
+    QVERIFY(s.station.timer1().isActive());  // neither retune touches the tick
+    QCOMPARE(s.station.timer1().interval(), 200);
+}
+
+void tst_Station::gates_data()
+{
+    QTest::addColumn<QByteArray>("cfg");
+    QTest::addColumn<bool>("readDial");
+    QTest::addColumn<bool>("closePort");
+    QTest::newRow("CAT off") << initCfg("0", "0") << true << false;
+    QTest::newRow("port closed") << initCfg("0") << true << true;
+    QTest::newRow("no frequency read") << initCfg("0") << false << false;
+    QTest::newRow("rig code 7") << initCfg("7") << true << false;
+}
+
+void tst_Station::gates()
+{
+    QFETCH(QByteArray, cfg);
+    QFETCH(bool, readDial);
+    QFETCH(bool, closePort);
+    Started s(cfg);
+    if (readDial)
+        s.station.txtRigFreq_Change(u"14076.000");
+    if (closePort)
+        s.station.link().close();
+    const qsizetype before = s.rig.port ? s.rig.port->writes.size() : 0;
+    QCOMPARE(s.station.Command5_Click(u"523"), app::Station::OffsetSet::NotSent);
+    s.station.Picture1_MouseDown(300.0, 400.0);
+    QCOMPARE(s.rig.port ? s.rig.port->writes.size() : 0, before);
+}
+
+void tst_Station::bandPickAndReference()
+{
+    Started s(initCfg("2"));
+    QCOMPARE(s.writesOf([&] { s.station.Combo1_Click(u"21MHz"); }),
+             (Writes{hex("FEFE74E00601FD"), hex("FEFE74E005"), hex("0060072100"), hex("FD")}));
+    QCOMPARE(s.writesOf([&] { s.station.Combo1_Click(u"14 MHz"); }), Writes{});  // not an item
+    QCOMPARE(s.station.timer1().interval(), 200);                                // band pick leaves the tick
+    QCOMPARE(s.writesOf([&] { s.station.Command1_Click(u"14MHz"); }),
+             (Writes{hex("FEFE74E005"), hex("0060071400"), hex("FD")}));
+    QCOMPARE(s.station.timer1().interval(), 1000);
+    QVERIFY(s.station.timer1().isActive());
+
+    // The text families have no reference frame for 50 MHz; the tick slows down all the same.
+    Started yaesu(initCfg("0"));
+    QCOMPARE(yaesu.writesOf([&] { yaesu.station.Command1_Click(u"50MHz"); }), Writes{});
+    QCOMPARE(yaesu.station.timer1().interval(), 1000);
+    Started unknown(initCfg("7"));
+    QCOMPARE(unknown.writesOf([&] {
+        unknown.station.Combo1_Click(u"7MHz");
+        unknown.station.Command1_Click(u"7MHz");
+    }),
+             Writes{});
+    QCOMPARE(unknown.station.timer1().interval(), 1000);
+
+    s.station.shutDown();
+    QVERIFY(!s.station.timer1().isActive() && !s.station.link().timer3().isActive());
+    QVERIFY(!s.station.link().isOpen());
+}
+
+void tst_Station::typedDisplay()
+{
+    Started s(initCfg("0"));
+    QSignalSpy band(&s.station, &app::Station::bandRecognised);
+    s.station.txtRigFreq_Change(u"7026.000");
+    QCOMPARE(band.at(0).at(0).toString(), u"7MHz"_s);
+    QCOMPARE(s.writesOf([&] { s.station.Command5_Click(u"0"); }), Writes{"FA07026000;"_ba});
+    // Not wholly a number: the band list still follows the leading number, but there is no dial.
+    s.station.txtRigFreq_Change(u"14076 kHz");
+    QCOMPARE(band.at(1).at(0).toString(), u"14MHz"_s);
+    QCOMPARE(s.station.Command5_Click(u"0"), app::Station::OffsetSet::NotSent);
+    s.station.txtRigFreq_Change(u"No Data");
+    QCOMPARE(band.count(), 2);
+    QVERIFY(!s.station.dialHz());
+}
+
+void tst_Station::tickShowsTheClockBeforeTheRequest()
+{
+    Started s(initCfg("0"));
+    QList<int> writesWhenTicking;
+    connect(&s.station, &app::Station::ticking, this, [&] { writesWhenTicking << int(s.rig.port->writes.size()); });
+    s.station.Timer1_Timer();
+    s.rig.port->close();  // the keep-alive opens it again at the next tick, then asks
+    s.station.Timer1_Timer();
+    QCOMPARE(writesWhenTicking, (QList<int>{0, 1}));
+    QCOMPARE(s.rig.port->written(), "FA;FA;"_ba);
+    QVERIFY(s.station.link().isOpen());
+}
+
+QTEST_GUILESS_MAIN(tst_Station)
+#include "tst_station.moc"

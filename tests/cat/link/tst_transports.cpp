@@ -1,0 +1,258 @@
+// The program's two transports against real peers: the serial port on a pseudo-terminal and the
+// TCP port against a server on 127.0.0.1. Bytes both ways unchanged, the receive event at the
+// threshold, the restart that keeps the device, a vanished device or a dropped connection
+// reported once, a refused connect that is a quiet failed open, and the factory's choice.
+
+#include "cat/link/QtSerialPort.h"
+#include "cat/link/TcpPort.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace veltrane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The far end of a pseudo-terminal, as the rig's side of the cable.
+struct Pty
+{
+    int master = -1;
+    QString slave;
+
+    Pty()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            qFatal("no pseudo-terminal");
+        slave = QString::fromLocal8Bit(::ptsname(master));
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    }
+    ~Pty() { hangUp(); }
+    void hangUp()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    void send(const QByteArray &bytes) const
+    {
+        if (::write(master, bytes.constData(), size_t(bytes.size())) != bytes.size())
+            qFatal("short write");
+    }
+    QByteArray receive() const
+    {
+        QByteArray all;
+        char buf[256];
+        ssize_t n;
+        while ((n = ::read(master, buf, sizeof buf)) > 0)
+            all.append(buf, n);
+        return all;
+    }
+};
+
+// A listening server on 127.0.0.1 that keeps its latest client.
+struct Server
+{
+    QTcpServer server;
+    QPointer<QTcpSocket> client;
+
+    Server() { server.listen(QHostAddress::LocalHost, 0); }
+    bool accept()
+    {
+        if (!QTest::qWaitFor([this] { return server.hasPendingConnections(); }, 5000))
+            return false;
+        client = server.nextPendingConnection();
+        return client != nullptr;
+    }
+    // Waits (turning the event loop, so our side can send) for count bytes at most.
+    QByteArray receive(qsizetype count)
+    {
+        QByteArray got;
+        (void)QTest::qWaitFor(
+            [&] {
+                if (client)
+                    got += client->readAll();
+                return got.size() >= count;
+            },
+            5000);
+        return got;
+    }
+    void send(const QByteArray &bytes)
+    {
+        client->write(bytes);
+        client->flush();
+    }
+};
+
+cat::PortSettings serial(const QString &device, int threshold = 0)
+{
+    return {config::CatAddress{config::CatAddress::Kind::Serial, device, {}}, {}, threshold};
+}
+
+cat::PortSettings tcp(quint16 port, int threshold = 0)
+{
+    const config::NetAddress address{u"127.0.0.1"_s, port};
+    return {config::CatAddress{config::CatAddress::Kind::Tcp, address.url(), address}, {}, threshold};
+}
+
+QByteArray everyByte()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    return all;
+}
+
+} // namespace
+
+class tst_Transports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void serialBytesThresholdAndRestart();
+    void serialVanishedDeviceClosesOnce();
+    void tcpBytesThresholdAndRestart();
+    void tcpRefusedAndDropped();
+    void factoryPicksByAddress();
+};
+
+void tst_Transports::serialBytesThresholdAndRestart()
+{
+    Pty pty;
+    cat::QtSerialPort port;
+    QSignalSpy events(&port, &cat::Transport::commEvent);
+    QVERIFY(port.open(serial(pty.slave, 5)));
+    QVERIFY(port.write(everyByte()));
+    QByteArray got;
+    QTRY_VERIFY((got += pty.receive()).size() >= 256);
+    QCOMPARE(got, everyByte());
+
+    pty.send(QByteArray::fromHex("014076"));
+    QTRY_COMPARE(port.bytesWaiting(), 3);
+    QCOMPARE(events.count(), 0);
+    pty.send(QByteArray::fromHex("5201"));
+    QTRY_COMPARE(events.count(), 1);
+    QCOMPARE(events.at(0).at(0).toInt(), 2);
+    QCOMPARE(port.readAll(), QByteArray::fromHex("0140765201"));
+
+    // HUPCL is cleared: a close will not drop DTR and RTS.
+    const int probe = ::open(pty.slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    QCOMPARE(::tcgetattr(probe, &t), 0);
+    ::close(probe);
+    QCOMPARE(t.c_cflag & HUPCL, tcflag_t(0));
+
+    // The FT-897 reader's restart after each answer discards what waits and leaves the port
+    // usable without reopening the device (which would raise RTS).
+    pty.send("stale");
+    QTRY_COMPARE(port.bytesWaiting(), 5);
+    QVERIFY(port.restart());
+    QCOMPARE(port.bytesWaiting(), 0);
+    pty.send(everyByte());
+    QTRY_COMPARE(port.bytesWaiting(), 256);
+    QCOMPARE(port.readAll(), everyByte());
+    port.close();
+    QVERIFY(port.reopen());
+}
+
+void tst_Transports::serialVanishedDeviceClosesOnce()
+{
+    Pty pty;
+    cat::QtSerialPort port;
+    QVERIFY(port.open(serial(pty.slave)));
+    QSignalSpy lost(&port, &cat::Transport::deviceLost);
+    QSignalSpy events(&port, &cat::Transport::commEvent);
+    pty.hangUp();
+    QTRY_COMPARE(lost.count(), 1);
+    QVERIFY(!port.isOpen());
+    QTest::qWait(200);
+    QCOMPARE(lost.count(), 1);  // reported once, not from a busy loop
+    QCOMPARE(events.count(), 0);
+    QVERIFY(!port.write("FA;"));
+    QVERIFY(!port.reopen());  // the device is gone until it comes back
+}
+
+void tst_Transports::tcpBytesThresholdAndRestart()
+{
+    Server far;
+    cat::TcpPort port;
+    QSignalSpy events(&port, &cat::Transport::commEvent);
+    QVERIFY(port.open(tcp(far.server.serverPort(), 3)));
+    QVERIFY(port.write(everyByte()));  // written before the connection stands: it goes out once it does
+    QVERIFY(far.accept());
+    QCOMPARE(far.receive(256), everyByte());
+    QTRY_VERIFY(port.isConnected());
+
+    far.send("14");
+    QTRY_COMPARE(port.bytesWaiting(), 2);
+    QCOMPARE(events.size(), 0);
+    far.send(QByteArray("076000\n\x00\xFF", 9));
+    QTRY_COMPARE(events.size(), 1);
+    QCOMPARE(port.readAll(), QByteArray("14076000\n\x00\xFF", 11));
+
+    // A restart drops what waits, not the connection; a close and open make a new one.
+    far.send("stale");
+    QTRY_COMPARE(port.bytesWaiting(), 5);
+    const QPointer<QTcpSocket> first = far.client;
+    QVERIFY(port.restart());
+    QCOMPARE(port.bytesWaiting(), 0);
+    QCOMPARE(first->state(), QAbstractSocket::ConnectedState);
+    QSignalSpy lost(&port, &cat::Transport::deviceLost);
+    port.close();
+    QVERIFY(port.reopen());
+    QVERIFY(far.accept());
+    QVERIFY(far.client != first);
+    QVERIFY(port.write("f\n"));
+    QCOMPARE(far.receive(2), "f\n"_ba);
+    QCOMPARE(lost.size(), 0);  // our own close is no lost device
+}
+
+void tst_Transports::tcpRefusedAndDropped()
+{
+    Server far;
+    const quint16 number = far.server.serverPort();
+    cat::TcpPort port;
+    QSignalSpy lost(&port, &cat::Transport::deviceLost);
+    QVERIFY(port.open(tcp(number)));
+    QVERIFY(far.accept());
+    QTRY_VERIFY(port.isConnected());
+
+    far.client->abort();
+    far.server.close();
+    QTRY_COMPARE(lost.size(), 1);
+    QVERIFY(!port.isOpen());
+    QVERIFY(!port.write("f\n"));
+    // While nobody listens an open fails quietly, as a failed open: no second report.
+    port.reopen();
+    QTRY_VERIFY(!port.isOpen());
+    QCOMPARE(port.lastOpenFailure(), cat::OpenFailure::NotFound);
+    QCOMPARE(lost.size(), 1);
+
+    QVERIFY(far.server.listen(QHostAddress::LocalHost, number));
+    QVERIFY(port.reopen());
+    QVERIFY(far.accept());
+    QVERIFY(port.write("f\n"));
+    QCOMPARE(far.receive(2), "f\n"_ba);
+    QCOMPARE(lost.size(), 1);
+}
+
+void tst_Transports::factoryPicksByAddress()
+{
+    const auto serialPort = cat::makeTransport(serial(u"/dev/ttyS0"_s).address);
+    const auto network = cat::makeTransport(tcp(4532).address);
+    QVERIFY(dynamic_cast<cat::QtSerialPort *>(serialPort.get()));
+    QVERIFY(dynamic_cast<cat::TcpPort *>(network.get()));
+    QVERIFY(!serialPort->open(serial(u"/dev/veltrane-no-such-port"_s)));
+    QCOMPARE(serialPort->lastOpenFailure(), cat::OpenFailure::NotFound);
+}
+
+QTEST_GUILESS_MAIN(tst_Transports)
+#include "tst_transports.moc"

@@ -1,0 +1,108 @@
+#pragma once
+// A scripted rig port for link and station tests: records every write, open, close and restart;
+// tests push received bytes in and can make opens fail or the device vanish. FakeRig is the
+// factory that hands the link such a port and keeps watching it.
+
+#include "cat/link/Transport.h"
+#include "config/InitConfigFile.h"
+
+#include <QList>
+
+namespace veltrane::test {
+
+class FakeTransport final : public cat::Transport
+{
+public:
+    void close() override
+    {
+        closes += m_open ? 1 : 0;
+        m_open = false;
+        m_input.clear();
+    }
+    bool isOpen() const override { return m_open; }
+    cat::OpenFailure lastOpenFailure() const override { return failOpen; }
+    QString lastOpenError() const override { return QStringLiteral("scripted failure"); }
+    bool write(const QByteArray &data) override
+    {
+        if (m_open)
+            writes.append(data);
+        return m_open;
+    }
+    QByteArray readAll() override { return std::exchange(m_input, {}); }
+    qint64 bytesWaiting() const override { return m_input.size(); }
+    void discardInput() override { m_input.clear(); }
+    bool restart() override
+    {
+        ++restarts;
+        return cat::Transport::restart();
+    }
+
+    // Bytes arriving from the rig, raising the receive event when due.
+    void receive(const QByteArray &bytes)
+    {
+        if (!m_open)
+            return;
+        m_input += bytes;
+        bytesArrived();
+    }
+    // The device goes away as an unplugged adapter does.
+    void vanish()
+    {
+        m_open = false;
+        m_input.clear();
+        emit deviceLost();
+    }
+    void raise(int code) { emit commEvent(code); }
+    QByteArray written() const { return writes.join(); }
+
+    QList<QByteArray> writes;
+    int opens = 0;
+    int closes = 0;
+    int restarts = 0;
+    cat::OpenFailure failOpen = cat::OpenFailure::None;
+
+protected:
+    bool openDevice() override
+    {
+        ++opens;
+        m_open = failOpen == cat::OpenFailure::None;
+        return m_open;
+    }
+
+private:
+    bool m_open = false;
+    QByteArray m_input;
+};
+
+struct FakeRig
+{
+    FakeTransport *port = nullptr;  // the port the link made last (owned by the link)
+    config::CatAddress address;     // what it was made for
+    cat::OpenFailure failOpen = cat::OpenFailure::None;
+
+    cat::TransportFactory factory()
+    {
+        return [this](const config::CatAddress &a) {
+            auto made = std::make_unique<FakeTransport>();
+            made->failOpen = failOpen;
+            port = made.get();
+            address = a;
+            return made;
+        };
+    }
+};
+
+// The configuration that an Init.cfg of these lines gives.
+inline config::StationConfig stationConfig(const QByteArray &initCfg)
+{
+    config::StationConfig config;
+    config::parseInitConfig(initCfg, config);
+    return config;
+}
+
+inline QByteArray hex(const char *digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+}  // namespace veltrane::test
