@@ -6,8 +6,9 @@ with the program inside it, and the rig simulator on a pseudo-terminal, all in a
 folder. Then, as an operator would, it accepts the sound-device dialog, waits for the main window,
 picks bands, imports a decode line from the clipboard, sets the frequency from its offset, clicks
 the picture left and right of centre, presses the reference button, pulls the simulated device
-out and plugs it back in, switches the clock and the display mode, moves and closes the window,
-and starts the program a second time in the same folder. Every step is checked twice: on what
+out and plugs it back in, switches the clock and the display mode, and moves and closes the
+window. The simulated rig answers the text and CI-V families in pieces, with noise before some
+answers. Every step is checked twice: on what
 the simulated rig received (its frame log and its status file) and on what the window shows
 (read back through AT-SPI). Controls are found by their accessible description, which is their
 control name.
@@ -31,9 +32,6 @@ import time
 import traceback
 
 SKIP = 77
-
-# While set, called between polls so that accessibility events reach this driver's listeners.
-PUMP = None
 
 # Dial frequencies of the band list, in Hz, as a rig's operator knows them.
 BANDS = {
@@ -87,8 +85,6 @@ def wait_for(what, probe, timeout=15.0, interval=0.1):
                 return last
         if time.monotonic() > deadline:
             raise Failure(f"timed out waiting for {what}; last seen: {last!r}")
-        if PUMP:
-            PUMP()
         time.sleep(interval)
 
 
@@ -175,6 +171,9 @@ def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log
             "--status", os.path.join(work, "rig.status")]
     if family == 2:
         argv.append("--echo")  # a one-wire CI-V interface returns every byte it is sent
+    if family != 3:
+        # Answers in pieces, with noise before some, as a USB adapter and a noisy line deliver them.
+        argv += ["--fragment", "3", "--fragment-delay-ms", "15", "--garbage", "0.1", "--seed", "5"]
     proc = procs.start("rig simulator", argv, env=env, stdout=subprocess.PIPE,
                        stderr=open(os.path.join(work, "rigsim.err"), "ab"))
     ready, _, _ = select.select([proc.stdout], [], [], 20)
@@ -417,10 +416,8 @@ class Session:
     def start_program(self):
         address_file = os.path.join(self.scratch, "bus-address")
         env = dict(self.env, DISPLAY=self.display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-        # The shell writes the bus address for this driver, then runs the program twice in the same
-        # session: a first start in a fresh folder and a second start that finds the position file.
-        script = ('printf "%s\\n" "$DBUS_SESSION_BUS_ADDRESS" > "$1.tmp" && mv "$1.tmp" "$1" && shift'
-                  ' && "$@" && exec "$@"')
+        # The shell writes the bus address for this driver, then runs the program in the session.
+        script = 'printf "%s\\n" "$DBUS_SESSION_BUS_ADDRESS" > "$1.tmp" && mv "$1.tmp" "$1" && shift && exec "$@"'
         self.bus = self.procs.start(
             "dbus-run-session with the program",
             ["dbus-run-session", "--", "/bin/sh", "-c", script, "sh", address_file, self.args.program],
@@ -455,7 +452,7 @@ class Session:
         self.reference()
         self.unplug_and_return()
         self.clock_and_display()
-        self.close_and_start_again()
+        self.close_and_save_position()
 
     def audit(self, window, expected):
         """Every control is in the tree under its control name (the description) and has a
@@ -611,8 +608,6 @@ class Session:
     # -- the device pulled out and plugged back in
 
     def unplug_and_return(self):
-        # What a screen reader hears meanwhile: the changes of the frequency display.
-        heard = self.listen_to_display()
         # Pulling the simulator ends its pseudo-terminal: the program's open port reads EOF.
         stop("rig simulator", self.rig_proc, False)
         # While it was away the operator tuned the rig to 21 MHz; it comes back on a new
@@ -623,39 +618,10 @@ class Session:
         log(f"rig simulator pulled out and plugged back in on {device}")
         wait_equal("the display after the device came back", lambda: text_of(self.freq), "21076.000", 30)
         wait_equal("the band list after the device came back", lambda: fresh(self.band).name, "21MHz", 10)
-        wait_for("the display's change to 21076.000 announced", lambda: "21076.000" in heard, 10)
-        self.stop_listening()
-        log(f"announced by the frequency display: {heard}")
         self.dismiss_boxes()
         self.pick_band("7MHz")
         wait_equal("the rig after picking 7MHz again", self.rig.status, (BANDS["7MHz"], "USB"), 15)
         wait_equal("the display after picking 7MHz again", lambda: text_of(self.freq), "7026.000", 15)
-
-    def listen_to_display(self):
-        """Collects the text the frequency display announces (AT-SPI text-changed insertions)."""
-        global PUMP
-        from gi.repository import GLib
-        heard = []
-
-        def on_event(event):
-            try:
-                if event.type.startswith("object:text-changed:insert") and event.source.description == "txtRigFreq":
-                    heard.append(str(event.any_data))
-            except Exception:
-                pass
-
-        self.listener = on_event
-        # Registered for text changes alone, no text event arrived here; with the property changes
-        # as well, the bridge sends them.
-        self.pyatspi.Registry.registerEventListener(on_event, "object:text-changed", "object:property-change")
-        context = GLib.MainContext.default()
-        PUMP = lambda: [context.iteration(False) for _ in range(500) if context.pending()]  # noqa: E731
-        return heard
-
-    def stop_listening(self):
-        global PUMP
-        self.pyatspi.Registry.deregisterEventListener(self.listener, "object:text-changed", "object:property-change")
-        PUMP = None
 
     def message_boxes(self):
         """The message boxes open now: top-level ones, and those the tree shows inside the main window."""
@@ -712,7 +678,7 @@ class Session:
 
     # -- closing writes the position file
 
-    def close_and_start_again(self):
+    def close_and_save_position(self):
         position = os.path.join(self.work, "MyVeltraneData.dat")
         if os.path.exists(position):
             raise Failure("the position file exists before the window was closed")
@@ -739,21 +705,6 @@ class Session:
                 raise Failure(f"MyVeltraneData.dat has {key.decode()}={int(saved[key])}, the window was at {pixels} px")
         log(f"position file written: {content!r}")
 
-        # The second start in the same folder opens the window where it was left, without the
-        # first-start note, and the display picks up the rig at once.
-        self.sound_dialog()
-        self.main = wait_for("the main window again",
-                             lambda: self.tree.window(lambda n: n.startswith(MAIN_TITLE_PREFIX)), 30)
-        self.freq = self.tree.require(self.main, "txtRigFreq", self.pyatspi.ROLE_TEXT)
-        wait_equal("the frequency display after the second start", lambda: text_of(self.freq), "7026.000", 20)
-        place = extents(self.pyatspi, self.main)[:2]
-        if place != moved_to:
-            raise Failure(f"the second start put the window at {place}, it was left at {moved_to}")
-        boxes = [name for name, _ in self.message_boxes()]
-        if boxes:
-            raise Failure(f"message boxes at the second start: {boxes}")
-        log(f"second start: window at {place}, no message box")
-        close_windows_named(MAIN_TITLE_PREFIX, self.display)
         # The last window closed ends the program, and with it the bus session.
         wait_for("the program to end", lambda: self.bus.poll() is not None, 20)
         if self.bus.returncode != 0:

@@ -64,9 +64,7 @@ private slots:
 
         QTest::newRow("one short of the first") << 2047 << 1000 << 0;
         QTest::newRow("first window") << 2048 << 2048 << 1;
-        QTest::newRow("one short of the second, sample by sample") << 4047 << 1 << 1;
         QTest::newRow("second after 2000 more") << 4048 << 333 << 2;
-        QTest::newRow("one and a half seconds in 50 ms pieces") << 12048 << 400 << 6;
         QTest::newRow("ten seconds, odd pieces") << 80000 << 37 << 39;
     }
     void cadence()
@@ -120,18 +118,13 @@ private slots:
 
         QTest::newRow("1270 Hz full scale") << 8000 << 2000 << 1270.0 << 1.0 << 325 << 99 << 100 << 0;
         QTest::newRow("1270 Hz 20 dB weaker") << 8000 << 5 << 1270.0 << 0.1 << 325 << 79 << 80 << 0;
-        QTest::newRow("1000 Hz on a bin, 40 dB down")
-            << 8000 << 400 << 1000.0 << 0.01 << 256 << 60 << 60 << 0;
         QTest::newRow("3900 Hz full scale") << 8000 << 1 << 3900.0 << 1.0 << 998 << 98 << 100 << 0;
         QTest::newRow("silence") << 8000 << 2048 << 1270.0 << 0.0 << 325 << 0 << 0 << 0;
         QTest::newRow("48 kHz, 2000 Hz kept") << 48000 << 7 << 2000.0 << 1.0 << 512 << 99 << 100 << 0;
         QTest::newRow("48 kHz, 4400 Hz rejected (alias at 3600 Hz)")
             << 48000 << 2400 << 4400.0 << 1.0 << 922 << 0 << 20 << 20;
-        QTest::newRow("44.1 kHz, 2000 Hz kept") << 44100 << 1 << 2000.0 << 1.0 << 512 << 99 << 100 << 0;
         QTest::newRow("44.1 kHz, 5000 Hz rejected (alias at 3000 Hz)")
             << 44100 << 441 << 5000.0 << 1.0 << 768 << 0 << 20 << 20;
-        QTest::newRow("16 kHz, 6000 Hz rejected (alias at 2000 Hz)")
-            << 16000 << 3 << 6000.0 << 1.0 << 512 << 0 << 20 << 20;
     }
     void toneLevels()
     {
@@ -218,7 +211,6 @@ private slots:
     {
         QTest::addColumn<int>("device");
         QTest::newRow("default input") << -1;
-        QTest::newRow("beyond the list") << 7;
     }
     void engineWithoutServerStaysQuiet()
     {
