@@ -109,14 +109,6 @@ QByteArray configFor(const char *rig, const char *cat = " 3 ")
     return "MYCALL=abc\r\nCAT="_ba + cat + "\r\nRIG=" + rig + "\r\nRS232C=9600,N,8,1\r\nICOM=74\r\nCONTROL=45\r\n";
 }
 
-void pickBand(QWidget *w, const QString &band)
-{
-    auto *combo = control<QComboBox>(w, "Combo1");
-    combo->showPopup();
-    combo->view()->setCurrentIndex(combo->model()->index(combo->findText(band), 0));
-    QTest::keyClick(combo->view(), Qt::Key_Return);
-}
-
 } // namespace
 
 class tst_MainWindow : public QObject
