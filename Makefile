@@ -9,7 +9,7 @@ CMAKE_ARGS ?=
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build test demo bench fuzz fuzz-build package asan clean
+.PHONY: all deps build test format-check demo bench fuzz fuzz-build package asan clean
 
 all: build
 
@@ -22,11 +22,17 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Every CTest test, then a bounded libFuzzer run of each parser; a crash fails the target.
-test: build $(FUZZ_BUILD)/CMakeCache.txt
+# The tracked sources in the project's format, every CTest test, then a bounded libFuzzer run of
+# each parser; a source out of format, a failed test or a crash fails the target.
+test: format-check build $(FUZZ_BUILD)/CMakeCache.txt
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Fails when a tracked C++ source differs from .clang-format (clang-format -i FILE mends it).
+format-check: deps
+	@git ls-files -- 'src/*' 'tools/*' 'tests/*' 'bench/*' 'fuzz/*' | grep -E '\.(cpp|h)$$' \
+	  | xargs clang-format --dry-run --Werror
 
 # The Debian package (veltrane_<version>_<arch>.deb in the build folder).
 package: build

@@ -28,13 +28,16 @@ class StoreSource final : public spectrum::SpectrumSource
 {
 public:
     explicit StoreSource(std::shared_ptr<spectrum::SpectrumStore> store) : m_store(std::move(store)) {}
-    int fnGetFFTData(qint32 *data, int firstBin, int lastBin) override { return m_store->copy(data, firstBin, lastBin); }
+    int fnGetFFTData(qint32 *data, int firstBin, int lastBin) override
+    {
+        return m_store->copy(data, firstBin, lastBin);
+    }
 
 private:
     std::shared_ptr<spectrum::SpectrumStore> m_store;
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -63,7 +63,9 @@ int main()
          [&] { g_sink = g_sink + civReader.take(civEchoAnswer, civ).value_or(0); }},
         {"FT-897 answer", [&] { g_sink = g_sink + cat::ft897Answer(ft897).value_or(0); }},
         {"set frequency, CI-V",
-         [&] { g_sink = g_sink + cat::rigCaps(cat::RigFamily::Civ).setFrequencyWrites(14076523, civ).size(); }},
+         [&] {
+             g_sink = g_sink + cat::rigCaps(cat::RigFamily::Civ).setFrequencyWrites(14076523, civ).size();
+         }},
         {"display text", [&] { g_sink = g_sink + cat::displayText(14076520).size(); }},
         {"band recognition", [&] { g_sink = g_sink + qint64(cat::recogniseBand(14.07652).has_value()); }},
     };

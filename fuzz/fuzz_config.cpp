@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (result != veltrane::config::ReadResult::Ok && result != veltrane::config::ReadResult::TooManyLines)
         std::abort();
     // Fewer than 100 line ends cannot make more than 100 lines.
-    if (content.count('\r') + content.count('\n') < veltrane::config::kInitConfigMaxLines
-        && result != veltrane::config::ReadResult::Ok)
+    if (content.count('\r') + content.count('\n') < veltrane::config::kInitConfigMaxLines &&
+        result != veltrane::config::ReadResult::Ok)
         std::abort();
     if (state.catPort && (state.catPort->startsWith(u' ') || state.catPort->endsWith(u' ')))
         std::abort();

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     const QString text = QString::fromUtf8(input);
-    for (const config::AddressParse &parsed : {config::parseRigctldAddress(text), config::parseTcpUrl(text)}) {
+    for (const config::AddressParse &parsed :
+         {config::parseRigctldAddress(text), config::parseTcpUrl(text)}) {
         check(parsed.address.has_value() != !parsed.error.isEmpty());
         if (!parsed.address)
             continue;

@@ -127,7 +127,7 @@ void Station::showReading(qint64 hz)
 void Station::recogniseBand(double mhz)
 {
     if (const auto band = cat::recogniseBand(mhz))
-        emit bandRecognised(*band);  // shows the band; sends nothing
+        emit bandRecognised(*band); // shows the band; sends nothing
 }
 
 } // namespace veltrane::app

@@ -49,9 +49,9 @@ public:
     void Command1_Click(QStringView bandItem);
 
     enum class OffsetSet {
-        Sent,        // the frame for dial + offset went out
-        NotSent,     // a gate was closed: the imported offset is used up
-        NotANumber,  // the offset is not wholly a number: nothing sent, the operator may correct it
+        Sent,       // the frame for dial + offset went out
+        NotSent,    // a gate was closed: the imported offset is used up
+        NotANumber, // the offset is not wholly a number: nothing sent, the operator may correct it
     };
     // Frequency set: the dial frequency plus the offset (Hz).
     OffsetSet Command5_Click(QStringView offsetText);
@@ -88,7 +88,7 @@ private:
     cat::CatLink m_link;
     QTimer m_timer1;
     std::optional<qint64> m_dialHz;
-    QString m_displayText;  // what the display shows: a reading's text or the operator's typing
+    QString m_displayText; // what the display shows: a reading's text or the operator's typing
 };
 
 } // namespace veltrane::app

@@ -9,7 +9,7 @@ namespace {
 
 constexpr qsizetype kMaxTextDigits = 11;    // the longest text answer: "FA" + 11 digits + ";"
 constexpr qsizetype kCivFrequencyBytes = 5; // f0 .. f4
-constexpr qint64 kTextLowHz = 3'500'000; // text answers: 3.5 < MHz < 54
+constexpr qint64 kTextLowHz = 3'500'000;    // text answers: 3.5 < MHz < 54
 constexpr qint64 kTextHighHz = 54'000'000;
 constexpr qint64 kCivLowHz = 3'500'000; // CI-V answers: 3500 <= kHz <= 51000
 constexpr qint64 kCivHighHz = 51'000'000;

@@ -6,8 +6,7 @@ namespace veltrane::cat {
 
 namespace {
 
-template <typename Reader>
-std::unique_ptr<AnswerReader> make()
+template <typename Reader> std::unique_ptr<AnswerReader> make()
 {
     return std::make_unique<Reader>();
 }
@@ -21,10 +20,10 @@ constexpr std::array<RigCaps, 5> kRigCaps{{
     {RigFamily::KenwoodText, u"TS480", u"Kenwood TS480/870/2000", PortKind::Device, false, 14, false,
      AnswerTiming::RequestThenPoll, 200, false, false, &textReadRequest, &kenwoodSetFrequency,
      &kenwoodModeUsb, &make<TextAnswerReader>},
-    {RigFamily::Civ, u"ICOM", u"ICOM", PortKind::Device, true, 0, false, AnswerTiming::PollWritesAndReads, 220,
-     true, false, &civReadRequest, &civSetFrequency, &civModeUsb, &make<CivAnswerReader>},
-    {RigFamily::Ft897, u"FT897", u"Yaesu FT897", PortKind::Device, false, 5, true, AnswerTiming::ReceiveEvent, 0,
-     true, true, &ft897ReadRequest, &ft897SetFrequency, &ft897ModeUsb, &make<Ft897AnswerReader>},
+    {RigFamily::Civ, u"ICOM", u"ICOM", PortKind::Device, true, 0, false, AnswerTiming::PollWritesAndReads,
+     220, true, false, &civReadRequest, &civSetFrequency, &civModeUsb, &make<CivAnswerReader>},
+    {RigFamily::Ft897, u"FT897", u"Yaesu FT897", PortKind::Device, false, 5, true, AnswerTiming::ReceiveEvent,
+     0, true, true, &ft897ReadRequest, &ft897SetFrequency, &ft897ModeUsb, &make<Ft897AnswerReader>},
     {RigFamily::Rigctld, u"RIGCTLD", u"Hamlib rigctld (network)", PortKind::RigctldAddress, false, 0, false,
      AnswerTiming::RequestThenPoll, 200, true, false, &rigctldReadRequest, &rigctldSetFrequency,
      &rigctldModeUsb, &make<RigctldLineReader>},

@@ -33,21 +33,21 @@ enum class AnswerTiming {
 
 // How the CAT= value names the family's port.
 enum class PortKind {
-    Device,           // a port number, a device path, or tcp://HOST:PORT of a network serial server
-    RigctldAddress,   // HOST, HOST:PORT or tcp://HOST[:PORT] of the daemon (port 4532 by default)
+    Device,         // a port number, a device path, or tcp://HOST:PORT of a network serial server
+    RigctldAddress, // HOST, HOST:PORT or tcp://HOST[:PORT] of the daemon (port 4532 by default)
 };
 
 struct RigCaps
 {
     RigFamily family;
-    const char16_t *titleName;        // in the window title: "FT2000"
-    const char16_t *settingsCaption;  // the settings dialog's rig option: "Yaesu FT2000/950/450"
+    const char16_t *titleName;       // in the window title: "FT2000"
+    const char16_t *settingsCaption; // the settings dialog's rig option: "Yaesu FT2000/950/450"
     PortKind port;
-    bool civAddresses;     // frames carry the ICOM= and CONTROL= addresses (CI-V framing)
-    int receiveThreshold;  // waiting bytes that raise the receive event; 0 = none
-    bool byteInputMode;    // the port delivers received data as a byte array
+    bool civAddresses;    // frames carry the ICOM= and CONTROL= addresses (CI-V framing)
+    int receiveThreshold; // waiting bytes that raise the receive event; 0 = none
+    bool byteInputMode;   // the port delivers received data as a byte array
     AnswerTiming timing;
-    int pollIntervalMs;    // of the poll timer the timing uses; 0 when none runs
+    int pollIntervalMs; // of the poll timer the timing uses; 0 when none runs
     // The reference button sends a frame for every band; otherwise only for the bands that
     // have a reference frame in the text dialects (all but 50 MHz).
     bool referenceOnEveryBand;

@@ -32,8 +32,8 @@ bool isIpv6Address(QStringView text)
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QStringView part = parts[i];
         if (part.isEmpty())
-            continue;  // the groups "::" stands for
-        if (i + 1 == parts.size() && part.contains(u'.')) {  // a trailing IPv4 address
+            continue;                                       // the groups "::" stands for
+        if (i + 1 == parts.size() && part.contains(u'.')) { // a trailing IPv4 address
             const auto bytes = part.split(u'.');
             if (bytes.size() != 4)
                 return false;
@@ -168,7 +168,8 @@ CatAddressParse parseCatAddress(const QString &catValue, cat::PortKind kind)
 {
     const auto network = [&](const AddressParse &parsed) -> CatAddressParse {
         if (!parsed.address)
-            return {std::nullopt, u"CAT= holds no usable network address (%1): %2"_s.arg(catValue, parsed.error)};
+            return {std::nullopt,
+                    u"CAT= holds no usable network address (%1): %2"_s.arg(catValue, parsed.error)};
         return {CatAddress{CatAddress::Kind::Tcp, parsed.address->url(), *parsed.address}, {}};
     };
     if (kind == cat::PortKind::RigctldAddress)

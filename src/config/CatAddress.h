@@ -55,14 +55,14 @@ struct CatAddress
 {
     enum class Kind { Serial, Tcp };
     Kind kind = Kind::Serial;
-    QString device;  // "/dev/ttyS2", "/dev/ttyUSB0", "COM3"; for Tcp the url: "tcp://rigpi:7000"
-    NetAddress net;  // Tcp only
+    QString device; // "/dev/ttyS2", "/dev/ttyUSB0", "COM3"; for Tcp the url: "tcp://rigpi:7000"
+    NetAddress net; // Tcp only
 };
 
 struct CatAddressParse
 {
     std::optional<CatAddress> address;
-    QString error;  // why there is none, as a start-up reason
+    QString error; // why there is none, as a start-up reason
 };
 
 // The device a CAT= value names: a number n is the platform's n-th port (COMn on Windows,

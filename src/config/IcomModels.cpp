@@ -21,4 +21,4 @@ std::optional<int> icomModelForAddress(const QString &address)
     return std::nullopt;
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -39,4 +39,4 @@ QString icomAddressAt(int row);
 // icomModelForAddress(u"74") == 1, icomModelForAddress(u"64") == 5, icomModelForAddress(u"01") == nullopt.
 std::optional<int> icomModelForAddress(const QString &address);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -55,7 +55,7 @@ void store(Field field, const QString &value, StationConfig &config)
     }
 }
 
-}  // namespace
+} // namespace
 
 QString initConfigPath(const QString &workDir)
 {
@@ -72,7 +72,7 @@ ReadResult parseInitConfig(const QByteArray &content, StationConfig &config)
             return false;
         }
         if (!bytes.contains('='))
-            return true;  // comments and empty lines carry nothing; no need to decode them
+            return true; // comments and empty lines carry nothing; no need to decode them
         const auto keyLine = splitKeyLine(decodeSystemText(bytes));
         if (!keyLine)
             return true;
@@ -146,4 +146,4 @@ QString printedNumber(int n)
     return (n < 0 ? QString() : u" "_s) + QString::number(n) + u' ';
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -63,4 +63,4 @@ bool writeInitConfig(const QString &path, const InitConfig &cfg, QString *error)
 // one trailing blank. printedNumber(3) == " 3 ", printedNumber(0) == " 0 ", printedNumber(-1) == "-1 "
 QString printedNumber(int n);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -36,4 +36,4 @@ QString trimBlanks(const QString &text)
     return text.sliced(begin, end - begin);
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -23,14 +23,13 @@ namespace veltrane::config {
 
 struct KeyLine
 {
-    QString key;    // upper-cased, untrimmed
-    QString value;  // as written
+    QString key;   // upper-cased, untrimmed
+    QString value; // as written
 };
 
 // Calls visit(lineBytes) for each line of content in order; visit returns false to stop early.
 // Returns the number of lines visited.
-template<typename Visit>
-qsizetype forEachLine(QByteArrayView content, Visit &&visit)
+template <typename Visit> qsizetype forEachLine(QByteArrayView content, Visit &&visit)
 {
     qsizetype count = 0;
     qsizetype pos = 0;
@@ -61,4 +60,4 @@ std::optional<KeyLine> splitKeyLine(const QString &line);
 // Removes leading and trailing blanks (U+0020 only; tabs and other spaces stay).
 QString trimBlanks(const QString &text);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -17,9 +17,8 @@ QStringList serialDeviceNames(const QString &devDir)
         names.append(byId.filePath(link));
 
     const QDir dev(devDir);
-    const QStringList ttys = dev.entryList({u"ttyUSB*"_s, u"ttyACM*"_s},
-                                           QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                                           QDir::Name);
+    const QStringList ttys = dev.entryList(
+        {u"ttyUSB*"_s, u"ttyACM*"_s}, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &tty : ttys) {
         const QString path = dev.filePath(tty);
         if (!names.contains(path))
@@ -28,4 +27,4 @@ QStringList serialDeviceNames(const QString &devDir)
     return names;
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

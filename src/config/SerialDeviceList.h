@@ -14,4 +14,4 @@ namespace veltrane::config {
 // A missing folder contributes nothing.
 QStringList serialDeviceNames(const QString &devDir);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

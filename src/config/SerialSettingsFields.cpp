@@ -16,7 +16,7 @@ int digitAt(const QString &text, qsizetype index)
     return c.isDigit() && c.unicode() < 128 ? c.unicode() - u'0' : 0;
 }
 
-}  // namespace
+} // namespace
 
 SerialSettingsFields readSerialSettingsFields(const QString &settings)
 {
@@ -34,4 +34,4 @@ SerialSettingsFields readSerialSettingsFields(const QString &settings)
     return fields;
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

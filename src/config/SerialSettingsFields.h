@@ -18,12 +18,12 @@ namespace veltrane::config {
 
 struct SerialSettingsFields
 {
-    QString speed;     // digits of the rate, empty when there is none ("0", "abc")
-    QChar parity;      // upper-cased letter, null when there is no such character
-    int dataBits = 0;  // 0 when the character is missing or not a digit
+    QString speed;    // digits of the rate, empty when there is none ("0", "abc")
+    QChar parity;     // upper-cased letter, null when there is no such character
+    int dataBits = 0; // 0 when the character is missing or not a digit
     int stopBits = 0;
 };
 
 SerialSettingsFields readSerialSettingsFields(const QString &settings);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

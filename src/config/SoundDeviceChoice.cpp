@@ -30,4 +30,4 @@ int soundDeviceFromText(const QString &comboText)
     return int(std::nearbyint(leadingNumber(trimBlanks(comboText.left(2)))));
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -23,4 +23,4 @@ QString soundDeviceDesignedText();
 //   "-1  Default" -> -1, "99 サウンドは使用しない" -> 99, "5" -> 5, "105" -> 10, "abc" -> 0
 int soundDeviceFromText(const QString &comboText);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

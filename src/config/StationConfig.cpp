@@ -17,4 +17,4 @@ RigChoice parseRigCode(const std::optional<QString> &rigCode)
     return {true, double(code) == *v ? cat::rigCapsForCode(code) : nullptr};
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -17,7 +17,7 @@ namespace veltrane::config {
 struct RigChoice
 {
     bool isNumber = true;
-    const cat::RigCaps *caps = &cat::rigCaps(cat::RigFamily::YaesuText);  // null outside the table
+    const cat::RigCaps *caps = &cat::rigCaps(cat::RigFamily::YaesuText); // null outside the table
 
     // The family's RIG= code, or nothing.
     std::optional<int> code() const { return caps ? std::optional<int>(caps->code()) : std::nullopt; }
@@ -29,17 +29,17 @@ RigChoice parseRigCode(const std::optional<QString> &rigCode);
 
 struct StationConfig
 {
-    QString workDir;                        // folder of Init.cfg and the position file
-    QString myCall;                         // MYCALL=, upper-cased
-    std::optional<QString> catPort;         // CAT=, trimmed; unset when absent
-    std::optional<QString> rigCode;         // RIG=, as read; unset when absent
-    std::optional<QString> serialSettings;  // RS232C=, as read, e.g. "9600,N,8,1"
-    QString icomAddressHex;                 // ICOM=, as read, e.g. "74"
-    QString controllerAddressHex;           // CONTROL=, as read, e.g. "45"
-    RigChoice rig;                          // RIG= parsed
+    QString workDir;                       // folder of Init.cfg and the position file
+    QString myCall;                        // MYCALL=, upper-cased
+    std::optional<QString> catPort;        // CAT=, trimmed; unset when absent
+    std::optional<QString> rigCode;        // RIG=, as read; unset when absent
+    std::optional<QString> serialSettings; // RS232C=, as read, e.g. "9600,N,8,1"
+    QString icomAddressHex;                // ICOM=, as read, e.g. "74"
+    QString controllerAddressHex;          // CONTROL=, as read, e.g. "45"
+    RigChoice rig;                         // RIG= parsed
 
     // CAT is configured unless CAT= is the text "0" (an absent CAT= counts as configured).
     bool catEnabled() const { return catPort.value_or(QString()) != u"0"; }
 };
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

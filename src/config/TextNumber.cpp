@@ -21,7 +21,7 @@ std::optional<double> cNumber(std::string_view s)
     return v;
 }
 
-}  // namespace
+} // namespace
 
 double leadingNumber(QStringView text)
 {
@@ -46,7 +46,7 @@ double leadingNumber(QStringView text)
         } else {
             break;
         }
-        if (digits.size() > 400)  // longer than any double needs; the rest changes nothing
+        if (digits.size() > 400) // longer than any double needs; the rest changes nothing
             break;
     }
     if (!seenDigit)
@@ -87,4 +87,4 @@ QString signedNumberText(double value)
     return digits.startsWith(u'-') ? digits : QStringLiteral(" ") + digits;
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -24,4 +24,4 @@ std::optional<double> wholeNumber(QStringView text);
 //   signedNumberText(1200) == " 1200", signedNumberText(-15) == "-15", signedNumberText(0.5) == " 0.5"
 QString signedNumberText(double value);
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

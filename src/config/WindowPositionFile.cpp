@@ -54,9 +54,9 @@ int readWindowPosition(const QString &path, WindowPosition &pos)
 
 QByteArray formatWindowPosition(double topTwips, double leftTwips)
 {
-    const QString text = u"============== My Intial Data Setting ================\r\n"_s
-                         + u"TOP="_s + signedNumberText(topTwips) + u"\r\n"_s
-                         + u"LEFT="_s + signedNumberText(leftTwips) + u"\r\n"_s;
+    const QString text = u"============== My Intial Data Setting ================\r\n"_s + u"TOP="_s +
+                         signedNumberText(topTwips) + u"\r\n"_s + u"LEFT="_s + signedNumberText(leftTwips) +
+                         u"\r\n"_s;
     return encodeSystemText(text);
 }
 
@@ -82,4 +82,4 @@ QString windowPositionErrorText(int code)
     return u"Error="_s + QString::number(code);
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

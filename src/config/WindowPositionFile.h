@@ -12,7 +12,7 @@ namespace veltrane::config {
 
 struct WindowPosition
 {
-    std::optional<double> top, left;  // twips; unset when the file has no such line
+    std::optional<double> top, left; // twips; unset when the file has no such line
 };
 
 // Failure codes of readWindowPosition, shown after "Error=" in the message box.
@@ -42,7 +42,7 @@ QByteArray formatWindowPosition(double topTwips, double leftTwips);
 bool writeWindowPosition(const QString &path, double topTwips, double leftTwips, QString *error);
 
 // Title and text of the box shown when the file cannot be read.
-QString windowPositionErrorTitle();          // "最初のセット、ファイルなし　" (ends with U+3000)
-QString windowPositionErrorText(int code);   // "Error=53"
+QString windowPositionErrorTitle();        // "最初のセット、ファイルなし　" (ends with U+3000)
+QString windowPositionErrorText(int code); // "Error=53"
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

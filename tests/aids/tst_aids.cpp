@@ -26,46 +26,6 @@ QByteArray hex(const char *digits)
 const cat::CivFraming kCiv{hex("FEFE"), hex("74"), hex("45"), hex("FD")};
 constexpr qint64 kNothing = -1;
 
-// One band: its dial frequency and the set-frequency frame of each family.
-struct BandRow
-{
-    const char *item;
-    qint64 hz;
-    const char *yaesu;    // family 0
-    const char *kenwood;  // family 1
-    const char *civBytes; // family 2, between FE FE 74 45 05 and FD
-    const char *ft897;    // family 3
-};
-
-const BandRow kBands[] = {
-    {"7MHz", 7026000, "FA07026000;", "FA00007026000;", "0060020700", "0070260001"},
-    {"14MHz", 14076000, "FA14076000;", "FA00014076000;", "0060071400", "0140760001"},
-    {"18MHz", 18102000, "FA18102000;", "FA00018102000;", "0020101800", "0181020001"},
-    {"21MHz", 21076000, "FA21076000;", "FA00021076000;", "0060072100", "0210760001"},
-    {"24MHz", 24920000, "FA24920000;", "FA00024920000;", "0000922400", "0249200001"},
-    {"28MHz", 28076000, "FA28076000;", "FA00028076000;", "0060072800", "0280760001"},
-    {"50MHz", 50330000, "FA50330000;", "FA00050330000;", "0000335000", "0503300001"},
-};
-
-Writes frequencyFrame(const BandRow &band, int family)
-{
-    switch (family) {
-    case 0:
-        return {QByteArray(band.yaesu)};
-    case 1:
-        return {QByteArray(band.kenwood)};
-    case 2:
-        return {hex("FEFE744505"), hex(band.civBytes), hex("FD")};
-    case 3:
-        return {hex(band.ft897)};
-    default:
-        return {"F "_ba + QByteArray::number(band.hz) + "\n"};
-    }
-}
-
-const Writes kModeFrames[] = {{"MD02;"_ba}, {"MD2;"_ba}, {hex("FEFE74450601FD")}, {hex("0100000007")},
-                               {"M USB 0\n"_ba}};
-
 } // namespace
 
 class tst_Aids : public QObject
@@ -92,38 +52,39 @@ void tst_Aids::bandItems()
     QCOMPARE(aids::bandItems(), (QStringList{u"7MHz"_s, u"14MHz"_s, u"18MHz"_s, u"21MHz"_s, u"24MHz"_s,
                                              u"28MHz"_s, u"50MHz"_s}));
     QCOMPARE(aids::initialBandItem(), u"14MHz"_s);
+    const qint64 dials[] = {7026000, 14076000, 18102000, 21076000, 24920000, 28076000, 50330000};
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(aids::bandFrequencyHz(aids::bandItems()[i]).value_or(kNothing), dials[i]);
 }
 
 void tst_Aids::bands_data()
 {
     QTest::addColumn<int>("family");
     QTest::addColumn<QString>("item");
-    QTest::addColumn<qint64>("hz");
-    QTest::addColumn<Writes>("selection"); // band picked from the list
-    QTest::addColumn<Writes>("reference"); // reference button
-    for (int family = 0; family <= 4; ++family) {
-        for (const BandRow &band : kBands) {
-            const Writes frequency = frequencyFrame(band, family);
-            // The text families have no reference frame for 50 MHz.
-            const bool noReference = family <= 1 && band.hz == 50330000;
-            QTest::addRow("family %d, %s", family, band.item)
-                << family << QString::fromLatin1(band.item) << band.hz << kModeFrames[family] + frequency
-                << (noReference ? Writes{} : frequency);
-        }
-    }
-    for (const char *typed : {"14 MHz", "14mhz", "14MHz ", "14", "10MHz", ""})
-        QTest::addRow("typed \"%s\"", typed)
-            << 2 << QString::fromLatin1(typed) << kNothing << Writes{} << Writes{};
+    QTest::addColumn<Writes>("selection"); // band picked from the list: mode, then frequency
+    QTest::addColumn<Writes>("reference"); // reference button: frequency alone
+    QTest::newRow("Yaesu 7MHz") << 0 << u"7MHz"_s << Writes{"MD02;"_ba, "FA07026000;"_ba}
+                                << Writes{"FA07026000;"_ba};
+    // The text families have no reference frame for 50 MHz.
+    QTest::newRow("Kenwood 50MHz") << 1 << u"50MHz"_s << Writes{"MD2;"_ba, "FA00050330000;"_ba} << Writes{};
+    QTest::newRow("CI-V 18MHz") << 2 << u"18MHz"_s
+                                << Writes{hex("FEFE74450601FD"), hex("FEFE744505"), hex("0020101800"),
+                                          hex("FD")}
+                                << Writes{hex("FEFE744505"), hex("0020101800"), hex("FD")};
+    QTest::newRow("FT-897 50MHz") << 3 << u"50MHz"_s << Writes{hex("0100000007"), hex("0503300001")}
+                                  << Writes{hex("0503300001")};
+    QTest::newRow("rigctld 24MHz") << 4 << u"24MHz"_s << Writes{"M USB 0\n"_ba, "F 24920000\n"_ba}
+                                   << Writes{"F 24920000\n"_ba};
+    for (const char *typed : {"14 MHz", "14mhz", "14MHz ", "14", ""})
+        QTest::addRow("typed \"%s\"", typed) << 2 << QString::fromLatin1(typed) << Writes{} << Writes{};
 }
 
 void tst_Aids::bands()
 {
     QFETCH(int, family);
     QFETCH(QString, item);
-    QFETCH(qint64, hz);
     QFETCH(Writes, selection);
     QFETCH(Writes, reference);
-    QCOMPARE(aids::bandFrequencyHz(item).value_or(kNothing), hz);
     const cat::RigCaps &rig = *cat::rigCapsForCode(family);
     QCOMPARE(aids::bandSelectionWrites(rig, item, kCiv), selection);
     QCOMPARE(aids::referenceWrites(rig, item, kCiv), reference);
@@ -137,14 +98,10 @@ void tst_Aids::offsetTarget_data()
     QTest::newRow("523 up") << qint64(14076000) << u"523"_s << qint64(14076523);
     QTest::newRow("523 down") << qint64(7026000) << u"-523"_s << qint64(7025477);
     QTest::newRow("fraction dropped") << qint64(14076000) << u"523.9"_s << qint64(14076523);
-    QTest::newRow("negative fraction rounds down") << qint64(14076000) << u"-523.5"_s << qint64(14075476);
     QTest::newRow("zero offset keeps the dial") << qint64(14076520) << u"0"_s << qint64(14076520);
-    QTest::newRow("blanks and plus sign") << qint64(14076000) << u" +523 "_s << qint64(14076523);
     QTest::newRow("offset empty") << qint64(14076000) << QString() << kNothing;
-    QTest::newRow("offset letters") << qint64(14076000) << u"HIJKLMNO"_s << kNothing;
     QTest::newRow("offset with a tail") << qint64(14076000) << u"12a"_s << kNothing;
     QTest::newRow("offset with an exponent") << qint64(14076000) << u"1e3"_s << kNothing;
-    QTest::newRow("sum just below zero") << qint64(500) << u"-500.5"_s << kNothing;
     QTest::newRow("sum exactly zero") << qint64(500) << u"-500"_s << qint64(0);
     QTest::newRow("sum beyond any count") << qint64(14076000) << u"99999999999999999999"_s << kNothing;
 }
@@ -174,16 +131,13 @@ void tst_Aids::clickTarget_data()
     QTest::addColumn<qint64>("hz");
     const double w = 400.0;
     QTest::newRow("3W/4") << qint64(14076000) << w * 3 / 4 << w << false << qint64(14076500);
-    QTest::newRow("left edge") << qint64(14076000) << 0.0 << w << false << qint64(14075000);
     QTest::newRow("3W/4 mirrored subtracts") << qint64(7076000) << w * 3 / 4 << w << true << qint64(7075500);
     QTest::newRow("left edge mirrored adds") << qint64(7076000) << 0.0 << w << true << qint64(7077000);
     QTest::newRow("a third rounds down") << qint64(14076000) << w / 3 << w << false << qint64(14075666);
-    QTest::newRow("a third mirrored") << qint64(7076000) << w / 3 << w << true << qint64(7076333);
     QTest::newRow("centre keeps the dial") << qint64(14076520) << w / 2 << w << false << qint64(14076520);
     QTest::newRow("width zero") << qint64(14076000) << 0.0 << 0.0 << false << kNothing;
-    QTest::newRow("width negative") << qint64(14076000) << 10.0 << -400.0 << false << kNothing;
-    QTest::newRow("x not a number") << qint64(14076000) << std::numeric_limits<double>::quiet_NaN() << w << false
-                                    << kNothing;
+    QTest::newRow("x not a number") << qint64(14076000) << std::numeric_limits<double>::quiet_NaN() << w
+                                    << false << kNothing;
     QTest::newRow("below 0 Hz") << qint64(500) << 0.0 << w << false << kNothing;
 }
 
@@ -210,21 +164,16 @@ void tst_Aids::decodeLine_data()
     QTest::newRow("two blanks before the last word") << u"CQ CALL1  GRID"_s << true << QString() << QString();
     QTest::newRow("one blank") << u"CALL1 GRID"_s << false << QString() << QString();
     QTest::newRow("empty") << QString() << false << QString() << QString();
-    QTest::newRow("short line") << u"short a b"_s << true << u"a"_s << QString();
     QTest::newRow("letters in the offset field")
         << u"0123456789ABCDEFGHIJKLMNOPQ CQ CALL1 GRID"_s << true << u"CALL1"_s << u"HIJKLMNO"_s;
     QTest::newRow("offset field cut by the text's end")
         << u"0123456789 K1A Z 12"_s << true << u"Z"_s << u"12"_s;
-    QTest::newRow("exactly 17 characters") << u"0123456789 BCDEF "_s << true << u"BCDEF"_s << QString();
     QTest::newRow("only blanks in the offset field")
         << head + u"        CQ CALL1 GRID"_s << true << u"CALL1"_s << QString();
     QTest::newRow("tab is not a separator")
         << head + u"    -523 CQ\tCALL1 GRID"_s << true << u"CQ\tCALL1"_s << u"-523"_s;
-    QTest::newRow("line break is not a separator")
-        << head + u"    -523 CQ CALL1\r\nGRID"_s << true << u"CQ"_s << u"-523"_s;
     QTest::newRow("tabs around the offset are kept")
         << head + u"  \t-523\t CQ CALL1 GRID"_s << true << u"CALL1"_s << u"\t-523\t"_s;
-    QTest::newRow("Japanese text") << head + u"    -523 CQ ＪＡ１ GRID"_s << true << u"ＪＡ１"_s << u"-523"_s;
 }
 
 void tst_Aids::decodeLine()
@@ -248,15 +197,11 @@ void tst_Aids::lookupUrl_data()
     QTest::addColumn<QByteArray>("encoded"); // what follows https://www.qrz.com/db/
     QTest::newRow("plain call, case kept") << u"ja1ABC"_s << "ja1ABC"_ba;
     QTest::newRow("empty call") << QString() << QByteArray();
-    QTest::newRow("blanks inside and around") << u" JA1 ABC "_s << "%20JA1%20ABC%20"_ba;
     QTest::newRow("portable slash") << u"JA1ABC/P"_s << "JA1ABC%2FP"_ba;
     QTest::newRow("climbing up") << u"../../etc"_s << "..%2F..%2Fetc"_ba;
     QTest::newRow("dot dot looks up nothing") << u".."_s << QByteArray();
-    QTest::newRow("three dots are a segment") << u"..."_s << "..."_ba;
     QTest::newRow("quotes and ampersand") << u"A\"B'&C"_s << "A%22B%27%26C"_ba;
-    QTest::newRow("query and fragment") << u"A?x=1#y"_s << "A%3Fx%3D1%23y"_ba;
     QTest::newRow("shell characters") << u"A;B|C$(D)`"_s << "A%3BB%7CC%24%28D%29%60"_ba;
-    QTest::newRow("percent") << u"A%20B"_s << "A%2520B"_ba;
     QTest::newRow("non-ASCII") << u"ＪＡ１"_s << "%EF%BC%AA%EF%BC%A1%EF%BC%91"_ba;
 }
 

@@ -23,7 +23,7 @@ class Rigctld
 public:
     Rigctld()
     {
-        QTcpServer probe;  // a port on 127.0.0.1 that was free a moment ago
+        QTcpServer probe; // a port on 127.0.0.1 that was free a moment ago
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
     }
@@ -59,7 +59,8 @@ public:
     {
         QProcess client;
         client.start(QStandardPaths::findExecutable(u"rigctl"_s),
-                     QStringList{u"-m"_s, u"2"_s, u"-r"_s, u"127.0.0.1:"_s + QString::number(port)} + command);
+                     QStringList{u"-m"_s, u"2"_s, u"-r"_s, u"127.0.0.1:"_s + QString::number(port)} +
+                         command);
         client.waitForFinished(5000);
         return QString::fromLatin1(client.readAllStandardOutput()).trimmed();
     }
@@ -82,10 +83,12 @@ private slots:
 
 void tst_Rigctld::realDaemon()
 {
-    if (QStandardPaths::findExecutable(u"rigctld"_s).isEmpty() || QStandardPaths::findExecutable(u"rigctl"_s).isEmpty())
+    if (QStandardPaths::findExecutable(u"rigctld"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"rigctl"_s).isEmpty())
         QSKIP("rigctld and rigctl are not installed (Debian package libhamlib-utils)");
     Rigctld daemon;
-    app::Station station(test::stationConfig("CAT=localhost:"_ba + QByteArray::number(daemon.port) + "\r\nRIG=4\r\n"));
+    app::Station station(
+        test::stationConfig("CAT=localhost:"_ba + QByteArray::number(daemon.port) + "\r\nRIG=4\r\n"));
     QString display;
     connect(&station, &app::Station::displayChanged, this, [&](const QString &text) { display = text; });
 
@@ -108,7 +111,8 @@ void tst_Rigctld::realDaemon()
     QCOMPARE(station.Command5_Click(u"-523"), app::Station::OffsetSet::Sent);
     QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7025477"_s, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(display, u"7025.477"_s, 10000);
-    qInfo().noquote() << "band pick 7MHz, offset -523 -> daemon f" << daemon.rigctl({u"f"_s}) << "display" << display;
+    qInfo().noquote() << "band pick 7MHz, offset -523 -> daemon f" << daemon.rigctl({u"f"_s}) << "display"
+                      << display;
 
     daemon.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!station.link().isOpen(), 10000);

@@ -74,29 +74,33 @@ void tst_Station::readingShowsTextAndBand()
     QCOMPARE(s.station.dialHz(), std::optional<qint64>(14076520));
     QCOMPARE(shown.at(0).at(0).toString(), u"14076.520"_s);
     QCOMPARE(band.at(0).at(0).toString(), u"14MHz"_s);
-    s.answer("FA50313000;"_ba);  // no 50 MHz segment: the band list keeps its text
+    s.answer("FA50313000;"_ba); // no 50 MHz segment: the band list keeps its text
     QCOMPARE(shown.at(1).at(0).toString(), u"50313.000"_s);
     QCOMPARE(band.count(), 1);
-    QCOMPARE(s.rig.port->writes, Writes{});  // showing sends nothing
+    QCOMPARE(s.rig.port->writes, Writes{}); // showing sends nothing
 }
 
 void tst_Station::retunes_data()
 {
     QTest::addColumn<QByteArray>("rig");
-    QTest::addColumn<QByteArray>("answer");  // puts the dial on 14 076 000 Hz, or 7 076 000
-    QTest::addColumn<Writes>("offsetSet");   // offset "523"
-    QTest::addColumn<Writes>("click");       // a click at 3W/4
-    QTest::newRow("Yaesu") << "0"_ba << "FA14076000;"_ba << Writes{"FA14076523;"_ba} << Writes{"FA14076500;"_ba};
-    QTest::newRow("Kenwood, 7 MHz") << "1"_ba << "FA00007076000;"_ba << Writes{"FA00007076523;"_ba}
+    QTest::addColumn<QByteArray>("answer"); // puts the dial on 14 076 000 Hz, or 7 076 000
+    QTest::addColumn<Writes>("offsetSet");  // offset "523"
+    QTest::addColumn<Writes>("click");      // a click at 3W/4
+    QTest::newRow("Yaesu") << "0"_ba
+                           << "FA14076000;"_ba << Writes{"FA14076523;"_ba} << Writes{"FA14076500;"_ba};
+    QTest::newRow("Kenwood, 7 MHz") << "1"_ba
+                                    << "FA00007076000;"_ba << Writes{"FA00007076523;"_ba}
                                     << Writes{"FA00007076500;"_ba};
     QTest::newRow("CI-V") << "2"_ba << hex("FEFEE074030060071400FD")
                           << Writes{hex("FEFE74E005"), hex("2365071400"), hex("FD")}
                           << Writes{hex("FEFE74E005"), hex("0065071400"), hex("FD")};
     // The FT-897 counts in 10 Hz; below 10 MHz a click takes the offset the other way round.
-    QTest::newRow("FT-897") << "3"_ba << hex("0140760001") << Writes{hex("0140765201")} << Writes{hex("0140765001")};
+    QTest::newRow("FT-897") << "3"_ba << hex("0140760001") << Writes{hex("0140765201")}
+                            << Writes{hex("0140765001")};
     QTest::newRow("FT-897, 7 MHz") << "3"_ba << hex("0070760001") << Writes{hex("0070765201")}
                                    << Writes{hex("0070755001")};
-    QTest::newRow("rigctld") << "4"_ba << "14076000\n"_ba << Writes{"F 14076523\n"_ba} << Writes{"F 14076500\n"_ba};
+    QTest::newRow("rigctld") << "4"_ba
+                             << "14076000\n"_ba << Writes{"F 14076523\n"_ba} << Writes{"F 14076500\n"_ba};
 }
 
 void tst_Station::retunes()
@@ -116,7 +120,7 @@ void tst_Station::retunes()
     // An offset that is not wholly a number sends nothing and is left for the operator to mend.
     QCOMPARE(s.writesOf([&] { result = s.station.Command5_Click(u"52x"); }), Writes{});
     QCOMPARE(result, app::Station::OffsetSet::NotANumber);
-    QVERIFY(s.station.timer1().isActive());  // neither retune touches the tick
+    QVERIFY(s.station.timer1().isActive()); // neither retune touches the tick
     QCOMPARE(s.station.timer1().interval(), 200);
 }
 
@@ -152,8 +156,8 @@ void tst_Station::bandPickAndReference()
     Started s(initCfg("2"));
     QCOMPARE(s.writesOf([&] { s.station.Combo1_Click(u"21MHz"); }),
              (Writes{hex("FEFE74E00601FD"), hex("FEFE74E005"), hex("0060072100"), hex("FD")}));
-    QCOMPARE(s.writesOf([&] { s.station.Combo1_Click(u"14 MHz"); }), Writes{});  // not an item
-    QCOMPARE(s.station.timer1().interval(), 200);                                // band pick leaves the tick
+    QCOMPARE(s.writesOf([&] { s.station.Combo1_Click(u"14 MHz"); }), Writes{}); // not an item
+    QCOMPARE(s.station.timer1().interval(), 200);                               // band pick leaves the tick
     QCOMPARE(s.writesOf([&] { s.station.Command1_Click(u"14MHz"); }),
              (Writes{hex("FEFE74E005"), hex("0060071400"), hex("FD")}));
     QCOMPARE(s.station.timer1().interval(), 1000);
@@ -196,9 +200,10 @@ void tst_Station::tickShowsTheClockBeforeTheRequest()
 {
     Started s(initCfg("0"));
     QList<int> writesWhenTicking;
-    connect(&s.station, &app::Station::ticking, this, [&] { writesWhenTicking << int(s.rig.port->writes.size()); });
+    connect(&s.station, &app::Station::ticking, this,
+            [&] { writesWhenTicking << int(s.rig.port->writes.size()); });
     s.station.Timer1_Timer();
-    s.rig.port->close();  // the keep-alive opens it again at the next tick, then asks
+    s.rig.port->close(); // the keep-alive opens it again at the next tick, then asks
     s.station.Timer1_Timer();
     QCOMPARE(writesWhenTicking, (QList<int>{0, 1}));
     QCOMPARE(s.rig.port->written(), "FA;FA;"_ba);

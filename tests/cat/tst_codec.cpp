@@ -23,7 +23,7 @@ QByteArray hex(const char *digits)
 const cat::CivFraming kCivSend = cat::civFraming(0x74, 0x45);
 const cat::CivFraming kCivRead = cat::civFraming(0x74, 0xE0);
 
-using Shown = QList<qint64>;  // Hz shown after each read
+using Shown = QList<qint64>; // Hz shown after each read
 constexpr qint64 kNothing = -1;
 
 // One read through the family's reader.
@@ -54,11 +54,11 @@ private slots:
 void tst_Codec::conversions()
 {
     QCOMPARE(cat::Frequency_Convert(u"0007026000"_s), u"0060020700"_s);
-    QCOMPARE(cat::Frequency_Convert(u"0123456789XY"_s), u"8967452301"_s);  // beyond ten dropped
+    QCOMPARE(cat::Frequency_Convert(u"0123456789XY"_s), u"8967452301"_s); // beyond ten dropped
     QCOMPARE(cat::Frequency_Convert(u"12345"_s), u"53412"_s);
     QCOMPARE(cat::SetFrequency(u"0007026000", 10), 702.6);
     QCOMPARE(cat::SetFrequency(u"0014076520", 10), 1407.652);
-    QCOMPARE(cat::SetFrequency(u"00A7026000", 10), 2.6);  // a group not starting with a digit reads 0
+    QCOMPARE(cat::SetFrequency(u"00A7026000", 10), 2.6); // a group not starting with a digit reads 0
     QCOMPARE(cat::SetFrequency(u"0007026000", 4), 700.0);
 
     struct
@@ -76,7 +76,7 @@ void tst_Codec::conversions()
         {u"7"_s, false, QByteArray()},
     };
     for (const auto &row : bdata) {
-        QByteArray bytes(16, '\x55');  // an older, longer array is resized
+        QByteArray bytes(16, '\x55'); // an older, longer array is resized
         QCOMPARE(cat::Bdata(row.text, bytes), row.ok);
         QCOMPARE(bytes, row.bytes);
     }
@@ -95,20 +95,21 @@ void tst_Codec::frames_data()
     const Writes civMode{hex("FEFE74450601FD")};
     QTest::newRow("Yaesu 8 digits") << 0 << "FA;"_ba << Writes{"MD02;"_ba} << qint64(14076523)
                                     << Writes{"FA14076523;"_ba};
-    QTest::newRow("Yaesu 7 digits get FA0") << 0 << "FA;"_ba << Writes{"MD02;"_ba} << qint64(7025477)
-                                            << Writes{"FA07025477;"_ba};
+    QTest::newRow("Yaesu 7 digits get FA0")
+        << 0 << "FA;"_ba << Writes{"MD02;"_ba} << qint64(7025477) << Writes{"FA07025477;"_ba};
     QTest::newRow("Yaesu 9 digits") << 0 << "FA;"_ba << Writes{"MD02;"_ba} << qint64(144174000)
                                     << Writes{"FA144174000;"_ba};
-    QTest::newRow("Kenwood padded to 11") << 1 << "FA;"_ba << Writes{"MD2;"_ba} << qint64(7025477)
-                                          << Writes{"FA00007025477;"_ba};
-    QTest::newRow("Kenwood 12 digits") << 1 << "FA;"_ba << Writes{"MD2;"_ba} << qint64(123456789012)
-                                       << Writes{"FA123456789012;"_ba};
+    QTest::newRow("Kenwood padded to 11")
+        << 1 << "FA;"_ba << Writes{"MD2;"_ba} << qint64(7025477) << Writes{"FA00007025477;"_ba};
+    QTest::newRow("Kenwood 12 digits")
+        << 1 << "FA;"_ba << Writes{"MD2;"_ba} << qint64(123456789012) << Writes{"FA123456789012;"_ba};
     QTest::newRow("CI-V in three writes") << 2 << hex("FEFE744503FD") << civMode << qint64(14076523)
                                           << Writes{civSet, hex("2365071400"), civEnd};
     QTest::newRow("CI-V keeps the last 10 digits")
-        << 2 << hex("FEFE744503FD") << civMode << qint64(12345678901) << Writes{civSet, hex("0189674523"), civEnd};
-    QTest::newRow("CI-V under 5 digits") << 2 << hex("FEFE744503FD") << civMode << qint64(123)
-                                         << Writes{civSet, hex("2301000000"), civEnd};
+        << 2 << hex("FEFE744503FD") << civMode << qint64(12345678901)
+        << Writes{civSet, hex("0189674523"), civEnd};
+    QTest::newRow("CI-V under 5 digits")
+        << 2 << hex("FEFE744503FD") << civMode << qint64(123) << Writes{civSet, hex("2301000000"), civEnd};
     QTest::newRow("FT-897 drops the last digit") << 3 << hex("0000000003") << Writes{hex("0100000007")}
                                                  << qint64(14076523) << Writes{hex("0140765201")};
     QTest::newRow("FT-897 keeps the last 8") << 3 << hex("0000000003") << Writes{hex("0100000007")}
@@ -117,8 +118,8 @@ void tst_Codec::frames_data()
                              << Writes{"F 14076523\n"_ba};
     for (int code = 0; code <= 4; ++code)
         QTest::addRow("%d: negative sends nothing", code)
-            << code << cat::rigCapsForCode(code)->readRequest(kCivSend) << cat::rigCapsForCode(code)->modeUsb(kCivSend)
-            << qint64(-1) << Writes{};
+            << code << cat::rigCapsForCode(code)->readRequest(kCivSend)
+            << cat::rigCapsForCode(code)->modeUsb(kCivSend) << qint64(-1) << Writes{};
 }
 
 void tst_Codec::frames()
@@ -139,7 +140,7 @@ void tst_Codec::frames()
 void tst_Codec::reads_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("reads");  // separated by '|'; hexadecimal for CI-V and FT-897
+    QTest::addColumn<QByteArray>("reads"); // separated by '|'; hexadecimal for CI-V and FT-897
     QTest::addColumn<Shown>("shown");
     auto row = [](const char *name, int code, const char *reads, const Shown &shown) {
         QTest::newRow(name) << code << QByteArray(reads) << shown;
@@ -208,15 +209,16 @@ void tst_Codec::everySplit_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("stream");
-    QTest::addColumn<qsizetype>("complete");  // bytes after which the answer is shown
+    QTest::addColumn<qsizetype>("complete"); // bytes after which the answer is shown
     QTest::addColumn<qint64>("hz");
     QTest::newRow("Yaesu 50.330 MHz") << 0 << "FA50330000;"_ba << qsizetype(11) << qint64(50330000);
-    QTest::newRow("Kenwood after an echo") << 1 << "FA;FA00014076000;"_ba << qsizetype(17) << qint64(14076000);
+    QTest::newRow("Kenwood after an echo")
+        << 1 << "FA;FA00014076000;"_ba << qsizetype(17) << qint64(14076000);
     // CI-V shows the answer with its fifth frequency byte; the end byte is not waited for.
-    QTest::newRow("CI-V echo and answer") << 2 << hex("FEFE74E003FDFEFEE074030060020700FD") << qsizetype(16)
-                                          << qint64(7026000);
-    QTest::newRow("rigctld report and reading") << 4 << "RPRT 0\n21076000\n"_ba << qsizetype(16)
-                                                << qint64(21076000);
+    QTest::newRow("CI-V echo and answer")
+        << 2 << hex("FEFE74E003FDFEFEE074030060020700FD") << qsizetype(16) << qint64(7026000);
+    QTest::newRow("rigctld report and reading")
+        << 4 << "RPRT 0\n21076000\n"_ba << qsizetype(16) << qint64(21076000);
 }
 
 // Cut into three reads anywhere (the middle one possibly empty): the answer is shown exactly once,
@@ -273,23 +275,24 @@ void tst_Codec::displayAndBands()
     QCOMPARE(cat::noDataText(), u"No Data"_s);
     QCOMPARE(cat::displayText(14076520), u"14076.520"_s);
     QCOMPARE(cat::displayText(7026000), u"7026.000"_s);
-    QCOMPARE(cat::displayText(1234567000), u"1234567.000"_s);  // no group separators
-    QCOMPARE(cat::displayText(500), u".500"_s);                // below 1 kHz no digit before the point
+    QCOMPARE(cat::displayText(1234567000), u"1234567.000"_s); // no group separators
+    QCOMPARE(cat::displayText(500), u".500"_s);               // below 1 kHz no digit before the point
 
     // Each segment's limits are inside, a hertz beyond them is outside.
     const struct
     {
         qint64 low, high;
         const char *band;
-    } segments[] = {{7000000, 7200000, "7MHz"},     {14000000, 14350000, "14MHz"}, {18068000, 18168000, "18MHz"},
-                    {21000000, 21450000, "21MHz"},  {24890000, 24990000, "24MHz"}, {28000000, 29000000, "28MHz"}};
+    } segments[] = {{7000000, 7200000, "7MHz"},    {14000000, 14350000, "14MHz"},
+                    {18068000, 18168000, "18MHz"}, {21000000, 21450000, "21MHz"},
+                    {24890000, 24990000, "24MHz"}, {28000000, 29000000, "28MHz"}};
     for (const auto &s : segments) {
         for (const qint64 hz : {s.low, s.high})
             QCOMPARE(cat::recogniseBand(double(hz) / 1e6), QString::fromLatin1(s.band));
         for (const qint64 hz : {s.low - 1, s.high + 1})
             QVERIFY2(!cat::recogniseBand(double(hz) / 1e6), s.band);
     }
-    QVERIFY(!cat::recogniseBand(50.313));  // no 50 MHz segment
+    QVERIFY(!cat::recogniseBand(50.313)); // no 50 MHz segment
     QVERIFY(!cat::recogniseBand(0.0));
 }
 
@@ -299,11 +302,11 @@ void tst_Codec::commEvents()
         QVERIFY2(!cat::commEventInfo(code).isError && cat::commEventInfo(code).message.isEmpty(),
                  qPrintable(QString::number(code)));
     const QList<std::pair<int, QString>> errors{
-        {1002, u"CTS 時間切れｴﾗｰを検出しました"_s},   {1003, u"DSR 時間切れｴﾗｰを検出しました"_s},
-        {1006, u"ﾃﾞｰﾀ喪失ｴﾗｰが発生しました"_s},       {1007, u"ｷｬﾘｱ検出時間切れｴﾗｰを検出しました"_s},
+        {1002, u"CTS 時間切れｴﾗｰを検出しました"_s}, {1003, u"DSR 時間切れｴﾗｰを検出しました"_s},
+        {1006, u"ﾃﾞｰﾀ喪失ｴﾗｰが発生しました"_s},     {1007, u"ｷｬﾘｱ検出時間切れｴﾗｰを検出しました"_s},
         {1008, u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s}, {1010, u"送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました"_s},
-        {1005, u"未知ｴﾗｰが発生しました"_s},           {0, u"未知ｴﾗｰが発生しました"_s},
-        {1011, u"未知ｴﾗｰが発生しました"_s},           {-1, u"未知ｴﾗｰが発生しました"_s}};
+        {1005, u"未知ｴﾗｰが発生しました"_s},         {0, u"未知ｴﾗｰが発生しました"_s},
+        {1011, u"未知ｴﾗｰが発生しました"_s},         {-1, u"未知ｴﾗｰが発生しました"_s}};
     for (const auto &[code, message] : errors) {
         QVERIFY(cat::commEventInfo(code).isError);
         QCOMPARE(cat::commEventInfo(code).message, message);

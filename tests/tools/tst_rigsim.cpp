@@ -188,7 +188,8 @@ void tst_RigSim::lineFaults()
         const QByteArray received = readsFor(sim, QByteArray::fromHex("FE FE 74 E0 03 FD"), 12).join();
         QVERIFY(received.endsWith(answer));
         noises << received.chopped(answer.size());
-        QVERIFY2(noises.constLast().size() >= 1 && noises.constLast().size() <= 8, noises.constLast().toHex(' '));
+        QVERIFY2(noises.constLast().size() >= 1 && noises.constLast().size() <= 8,
+                 noises.constLast().toHex(' '));
     }
     QCOMPARE(noises[0].toHex(' '), noises[1].toHex(' '));
 }

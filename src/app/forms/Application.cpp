@@ -14,7 +14,7 @@ Application::Application(cat::TransportFactory factory, std::unique_ptr<spectrum
 
 Application::~Application()
 {
-    delete m_main;  // runs the unload steps while the engine still exists
+    delete m_main; // runs the unload steps while the engine still exists
     delete m_init;
 }
 
@@ -34,7 +34,7 @@ void Application::openMainWindow(int soundDevice)
     connect(main, &frmKorvane::resetRequested, this, [this] { openSettings(); });
     if (const auto reason = main->Form_Load()) {
         openSettings(*reason);
-        main->close();  // runs the unload steps; the window deletes itself
+        main->close(); // runs the unload steps; the window deletes itself
         return;
     }
     main->show();
@@ -64,4 +64,4 @@ void Application::openSettings(const QString &failureReason)
     dialog->show();
 }
 
-}  // namespace veltrane::app
+} // namespace veltrane::app

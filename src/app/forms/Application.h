@@ -46,4 +46,4 @@ private:
     QPointer<config::frmInit> m_init;
 };
 
-}  // namespace veltrane::app
+} // namespace veltrane::app

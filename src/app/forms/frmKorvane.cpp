@@ -45,8 +45,7 @@ constexpr double kWindowWidthTwips = 9165;
 // control's own name, a stable key for screen-reader scripts and tests.
 // A label speaks its own text (the clock's time, an offset): given a name, Qt would speak the
 // name instead, so labels get only the description.
-template <typename W>
-W *named(W *widget, const QString &objectName, const QString &visibleName)
+template <typename W> W *named(W *widget, const QString &objectName, const QString &visibleName)
 {
     widget->setObjectName(objectName);
     if constexpr (!std::is_base_of_v<QLabel, W>)
@@ -74,7 +73,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 frmKorvane::frmKorvane(int soundDevice, cat::TransportFactory factory, spectrum::SoundCardEngine *engine,
                        std::function<QDateTime()> now, QWidget *parent)
@@ -123,8 +122,8 @@ void frmKorvane::buildControls()
     place(m_command3, 60, 60, 1200, 345);
     connect(m_command3, &QPushButton::clicked, this, &frmKorvane::Command3_Click);
 
-    m_txtDeffF = named(new QLineEdit(QStringLiteral("0"), central), QStringLiteral("txtDeffF"),
-                       QStringLiteral("DF"));
+    m_txtDeffF =
+        named(new QLineEdit(QStringLiteral("0"), central), QStringLiteral("txtDeffF"), QStringLiteral("DF"));
     place(m_txtDeffF, 1290, 60, 700, 345);
 
     m_command5 = named(new QPushButton(QStringLiteral("周波数Set"), central), QStringLiteral("Command5"),
@@ -176,16 +175,16 @@ void frmKorvane::buildControls()
         place(label, left, 450, width, 285);
     }
 
-    m_picture1 = named(new spectrum::SpectrumPicture(central), QStringLiteral("Picture1"),
-                       QStringLiteral("Spectrum"));
+    m_picture1 =
+        named(new spectrum::SpectrumPicture(central), QStringLiteral("Picture1"), QStringLiteral("Spectrum"));
     m_picture1->setPainter(&m_painter);
     place(m_picture1, 60, 750, 9045, 945);
     m_picture1->setFixedSize(m_painter.image().size());
     connect(m_picture1, &spectrum::SpectrumPicture::clicked, this, &frmKorvane::Picture1_MouseDown);
 
     // Rig frequency control.
-    m_frame1 = named(new QGroupBox(QStringLiteral("リグ周波数コントロール"), central), QStringLiteral("Frame1"),
-                     QStringLiteral("リグ周波数コントロール"));
+    m_frame1 = named(new QGroupBox(QStringLiteral("リグ周波数コントロール"), central),
+                     QStringLiteral("Frame1"), QStringLiteral("リグ周波数コントロール"));
     place(m_frame1, 60, 1755, 5400, 720);
     auto *freqLabel = named(new QLabel(QStringLiteral("周波数"), m_frame1), QStringLiteral("Label2_0"),
                             QStringLiteral("周波数"));
@@ -246,9 +245,9 @@ void frmKorvane::buildControls()
 QString frmKorvane::titleFor(const config::StationConfig &config, const QString &portStatus)
 {
     const QString rigName = config.rig.caps ? config.rig.caps->name() : QString();
-    return QStringLiteral("Veltrane / ") + config.myCall + QStringLiteral(" /CAT=") + config.catPort.value_or(QString())
-           + QStringLiteral(" /RIG=") + rigName + QStringLiteral(" /STATUS:") + portStatus + QStringLiteral(" /")
-           + QStringLiteral("Ver 1.05");
+    return QStringLiteral("Veltrane / ") + config.myCall + QStringLiteral(" /CAT=") +
+           config.catPort.value_or(QString()) + QStringLiteral(" /RIG=") + rigName +
+           QStringLiteral(" /STATUS:") + portStatus + QStringLiteral(" /") + QStringLiteral("Ver 1.05");
 }
 
 config::SerialControlState frmKorvane::serialControl() const
@@ -298,7 +297,8 @@ std::optional<QString> frmKorvane::Form_Load()
 
     resize(width(), twipsToPixels(kWindowHeightTwips));
     m_station->startTimers();
-    m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));  // not blank until the first tick
+    m_lbTime->setText(
+        spectrum::clockText(m_now(), m_clockMode, QLocale::system())); // not blank until the first tick
 
     if (m_soundDevice != 99) {
         if (m_engine) {
@@ -360,7 +360,7 @@ void frmKorvane::LoadWindowPos()
         box->setObjectName(QStringLiteral("WindowPositionMessage"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
-        box->show();  // not modal: start-up goes on, no nested event loop
+        box->show(); // not modal: start-up goes on, no nested event loop
         return;
     }
     // Wayland does not let programs place their windows.
@@ -381,8 +381,8 @@ void frmKorvane::LoadWindowPos()
 void frmKorvane::SaveWindowPos()
 {
     QString error;
-    config::writeWindowPosition(config::windowPositionPath(m_config.workDir), pixelsToTwips(y()), pixelsToTwips(x()),
-                                &error);
+    config::writeWindowPosition(config::windowPositionPath(m_config.workDir), pixelsToTwips(y()),
+                                pixelsToTwips(x()), &error);
 }
 
 void frmKorvane::Timer1_Timer()
@@ -431,7 +431,7 @@ void frmKorvane::Command4_Click()
 void frmKorvane::Command5_Click()
 {
     if (m_station && m_station->Command5_Click(m_txtDeffF->text()) == Station::OffsetSet::NotANumber)
-        return;  // nothing sent: the operator can correct the offset
+        return; // nothing sent: the operator can correct the offset
     m_command5->setEnabled(false);
     m_txtDeffF->clear();
 }
@@ -457,7 +457,8 @@ void frmKorvane::paintSpectrum()
 {
     if (!m_engine)
         return;
-    const auto mode = m_option2[0]->isChecked() ? spectrum::DisplayMode::Trace : spectrum::DisplayMode::Waterfall;
+    const auto mode =
+        m_option2[0]->isChecked() ? spectrum::DisplayMode::Trace : spectrum::DisplayMode::Waterfall;
     const int phaseBefore = m_painter.paintPhase();
     spectrum::PaintSpectrum(*m_engine, m_painter, mode);
     // The waterfall changes on one spectrum in four; repaint only when something was drawn.
@@ -477,10 +478,10 @@ void frmKorvane::showLineError(const QString &message)
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this, box] {
         if (box->clickedButton() == box->button(QMessageBox::Cancel) && m_station)
-            m_station->link().close();  // the next tick opens it again
+            m_station->link().close(); // the next tick opens it again
     });
     m_errorBox = box;
     box->open();
 }
 
-}  // namespace veltrane::app
+} // namespace veltrane::app

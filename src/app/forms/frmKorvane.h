@@ -35,7 +35,7 @@ class QRadioButton;
 namespace veltrane::spectrum {
 class SoundCardEngine;
 class SpectrumPicture;
-}  // namespace veltrane::spectrum
+} // namespace veltrane::spectrum
 
 namespace veltrane::app {
 
@@ -46,9 +46,10 @@ class frmKorvane : public QMainWindow
 public:
     // soundDevice as the sound-device dialog chose it (99: no sound); `factory` makes the rig's
     // port; `engine` may be null (no sound engine at all); `now` gives the clock's current time.
-    frmKorvane(int soundDevice, cat::TransportFactory factory, spectrum::SoundCardEngine *engine,
-               std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); },
-               QWidget *parent = nullptr);
+    frmKorvane(
+        int soundDevice, cat::TransportFactory factory, spectrum::SoundCardEngine *engine,
+        std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); },
+        QWidget *parent = nullptr);
     ~frmKorvane() override;
 
     // The start-up steps. Returns the reason when start-up failed (nothing on success).
@@ -78,10 +79,10 @@ public:
     static constexpr double kDesignedTopTwips = 1800;
 
 signals:
-    void resetRequested();  // the operator chose "再設定"
+    void resetRequested(); // the operator chose "再設定"
 
 public slots:
-    void Timer1_Timer();  // the window's part of the tick: clock, and the grid without sound
+    void Timer1_Timer(); // the window's part of the tick: clock, and the grid without sound
     void Combo1_Click();
     void Command1_Click();
     void Command3_Click();
@@ -131,4 +132,4 @@ private:
     bool m_unloaded = false;
 };
 
-}  // namespace veltrane::app
+} // namespace veltrane::app

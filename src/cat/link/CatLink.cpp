@@ -187,7 +187,7 @@ void CatLink::FT897()
         return;
     if (const auto hz = m_reader->take(m_transport->readAll(), m_civ)) {
         emit frequencyRead(*hz);
-        m_transport->restart();  // a device that has just gone stays closed until the keep-alive
+        m_transport->restart(); // a device that has just gone stays closed until the keep-alive
     }
     m_transport->discardInput();
 }

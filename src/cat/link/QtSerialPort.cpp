@@ -35,7 +35,7 @@ QSerialPort::StopBits toQtStopBits(double stop)
     return QSerialPort::OneStop;
 }
 
-}  // namespace
+} // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : Transport(parent)
 {
@@ -72,7 +72,7 @@ bool QtSerialPort::openDevice()
             // Qt reports a port held by another program (its lock) the same way as a refusal.
             const QFileInfo node(device);
             m_openFailure = node.exists() && node.isReadable() && node.isWritable() ? OpenFailure::Busy
-                                                                                      : OpenFailure::Permission;
+                                                                                    : OpenFailure::Permission;
         } else {
             m_openFailure = OpenFailure::Other;
         }
@@ -165,7 +165,7 @@ bool QtSerialPort::setModemLines(bool dtr, bool rts)
         return false;
     const bool ok = m_port.setDataTerminalReady(dtr) && m_port.setRequestToSend(rts);
     if (!ok)
-        m_port.clearError();  // a pseudo-terminal has no modem lines: not an error for the link
+        m_port.clearError(); // a pseudo-terminal has no modem lines: not an error for the link
     return ok;
 }
 
@@ -206,4 +206,4 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     }
 }
 
-}  // namespace veltrane::cat
+} // namespace veltrane::cat

@@ -55,4 +55,4 @@ private:
     QString m_openError;
 };
 
-}  // namespace veltrane::cat
+} // namespace veltrane::cat

@@ -5,7 +5,6 @@
 
 #include <QStringList>
 
-
 namespace veltrane::cat {
 
 std::optional<LineSettings> LineSettings::parse(const QString &text)
@@ -44,8 +43,8 @@ std::optional<LineSettings> LineSettings::parse(const QString &text)
 QString LineSettings::text() const
 {
     const QString stop = stopBits == 1.5 ? QStringLiteral("1.5") : QString::number(int(stopBits));
-    return QString::number(baud) + u',' + QChar(char16_t(parity)) + u',' + QString::number(dataBits) + u','
-           + stop;
+    return QString::number(baud) + u',' + QChar(char16_t(parity)) + u',' + QString::number(dataBits) + u',' +
+           stop;
 }
 
 void Transport::bytesArrived()
@@ -62,4 +61,4 @@ std::unique_ptr<Transport> makeTransport(const config::CatAddress &address)
     return std::make_unique<QtSerialPort>();
 }
 
-}  // namespace veltrane::cat
+} // namespace veltrane::cat

@@ -22,14 +22,14 @@ namespace veltrane::cat {
 struct LineSettings
 {
     int baud = 9600;
-    char parity = 'N';      // N, E, O, M (mark) or S (space)
-    int dataBits = 8;       // 5 to 8
-    double stopBits = 1.0;  // 1, 1.5 or 2
+    char parity = 'N';     // N, E, O, M (mark) or S (space)
+    int dataBits = 8;      // 5 to 8
+    double stopBits = 1.0; // 1, 1.5 or 2
 
     // Parses "9600,N,8,1" (parity letter in either case, blanks around fields allowed);
     // nothing for a text the port would reject ("", ",N,8,1", "9600,X,8,1", "abc").
     static std::optional<LineSettings> parse(const QString &text);
-    QString text() const;  // "9600,N,8,1"
+    QString text() const; // "9600,N,8,1"
 
     friend bool operator==(const LineSettings &, const LineSettings &) = default;
 };
@@ -39,9 +39,9 @@ struct PortSettings
 {
     config::CatAddress address;
     LineSettings line;
-    int receiveThreshold = 0;  // receive event (comm code 2) at this many waiting bytes; 0 = none
+    int receiveThreshold = 0; // receive event (comm code 2) at this many waiting bytes; 0 = none
     bool byteInputMode = false;
-    int inputLength = 0;  // bytes taken by one read; 0 = everything waiting
+    int inputLength = 0; // bytes taken by one read; 0 = everything waiting
 };
 
 // Why the last open failed.
@@ -110,4 +110,4 @@ private:
 using TransportFactory = std::function<std::unique_ptr<Transport>(const config::CatAddress &)>;
 std::unique_ptr<Transport> makeTransport(const config::CatAddress &address);
 
-}  // namespace veltrane::cat
+} // namespace veltrane::cat

@@ -19,4 +19,4 @@ void tagLabelledBox(QLabel *label, const QString &labelName, QWidget *box, const
     tagWidget(box, boxName, label->text());
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

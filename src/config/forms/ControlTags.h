@@ -12,8 +12,7 @@ class QWidget;
 namespace veltrane::config {
 
 // Sets objectName, accessible name and accessible description; returns w for chaining.
-template<typename W>
-W *tagControl(W *w, const QString &objectName, const QString &visibleName);
+template <typename W> W *tagControl(W *w, const QString &objectName, const QString &visibleName);
 
 void tagWidget(QWidget *w, const QString &objectName, const QString &visibleName);
 
@@ -21,11 +20,10 @@ void tagWidget(QWidget *w, const QString &objectName, const QString &visibleName
 // as their accessible name.
 void tagLabelledBox(QLabel *label, const QString &labelName, QWidget *box, const QString &boxName);
 
-template<typename W>
-W *tagControl(W *w, const QString &objectName, const QString &visibleName)
+template <typename W> W *tagControl(W *w, const QString &objectName, const QString &visibleName)
 {
     tagWidget(w, objectName, visibleName);
     return w;
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

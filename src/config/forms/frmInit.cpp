@@ -142,7 +142,7 @@ QRadioButton *option(const QString &name, const QString &caption, QWidget *paren
     return button;
 }
 
-}  // namespace
+} // namespace
 
 frmInit::frmInit(const StationConfig &config, const SerialControlState &serial, InitDialogState &dialogState,
                  QWidget *parent)
@@ -228,7 +228,8 @@ void frmInit::buildControls()
     catLayout->addWidget(port, 0, 0, 1, 3);
     auto *portLayout = new QGridLayout(port);
     for (int n = 1; n <= kPortCount; ++n) {
-        m_comPort[size_t(n)] = option(u"ComPort_"_s + QString::number(n), u" Com"_s + QString::number(n), port);
+        m_comPort[size_t(n)] =
+            option(u"ComPort_"_s + QString::number(n), u" Com"_s + QString::number(n), port);
         portLayout->addWidget(m_comPort[size_t(n)], (n - 1) % 4, (n - 1) / 4);
     }
     auto *lblDevice = new QLabel(u"Device"_s, port);
@@ -330,7 +331,7 @@ void frmInit::Form_Load(const SerialControlState &serial)
     // 2.-5. Line settings, read by position from the first comma.
     const SerialSettingsFields fields = readSerialSettingsFields(serial.settings);
     if (!choose(kChoiceGroups[0], fields.speed) && !fields.speed.isEmpty())
-        m_dialog.baud = fields.speed;  // a rate without an option is kept as it was
+        m_dialog.baud = fields.speed; // a rate without an option is kept as it was
     if (!fields.parity.isNull())
         choose(kChoiceGroups[3], QString(fields.parity));
     choose(kChoiceGroups[1], QString::number(fields.dataBits));
@@ -417,7 +418,7 @@ void frmInit::showAddressProblem()
 void frmInit::Command1_Click()
 {
     if (m_box && m_box->isVisible())
-        return;  // the box of an earlier press is still open
+        return; // the box of an earlier press is still open
     if (const QString problem = addressProblem(); !problem.isEmpty()) {
         showSaveFailure(problem);
         return;
@@ -441,8 +442,7 @@ void frmInit::Command1_Click()
 void frmInit::showSaveFailure(const QString &reason)
 {
     m_box = new QMessageBox(QMessageBox::Warning, u"Veltrane"_s,
-                            u"Init.cfg を保存できませんでした。"_s + u'\n' + reason, QMessageBox::Ok,
-                            this);
+                            u"Init.cfg を保存できませんでした。"_s + u'\n' + reason, QMessageBox::Ok, this);
     m_box->setObjectName(u"msgSaveFailed"_s);
     m_box->setAttribute(Qt::WA_DeleteOnClose);
     m_box->open();
@@ -518,4 +518,4 @@ bool frmInit::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -16,8 +16,8 @@
 #include <QWidget>
 
 #include <array>
-#include <vector>
 #include <optional>
+#include <vector>
 
 class QButtonGroup;
 class QComboBox;
@@ -33,20 +33,20 @@ namespace veltrane::config {
 // The main window's serial control as the dialog reads it.
 struct SerialControlState
 {
-    QString port = QStringLiteral("1");               // as CAT= gave it: "3", "/dev/ttyUSB0"
-    QString settings = QStringLiteral("9600,N,8,1");  // speed, parity, data bits, stop bits
-    int handshaking = 0;                              // 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 both
+    QString port = QStringLiteral("1");              // as CAT= gave it: "3", "/dev/ttyUSB0"
+    QString settings = QStringLiteral("9600,N,8,1"); // speed, parity, data bits, stop bits
+    int handshaking = 0;                             // 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 both
 };
 
 // The dialog's choices; the application keeps them for the whole run, so a second opening
 // starts from what the first left (until its load overwrites them).
 struct InitDialogState
 {
-    std::optional<int> port;  // ComPort option 1..8
-    QString portName;         // a device typed or picked instead of a numbered port
-    QString baud, parity, dataBits, stopBits;  // empty until chosen
-    std::optional<int> rigCode;                // Option1 index: the family's RIG= code
-    std::optional<QString> icomAddress;        // Text2 as last edited in this run
+    std::optional<int> port;                  // ComPort option 1..8
+    QString portName;                         // a device typed or picked instead of a numbered port
+    QString baud, parity, dataBits, stopBits; // empty until chosen
+    std::optional<int> rigCode;               // Option1 index: the family's RIG= code
+    std::optional<QString> icomAddress;       // Text2 as last edited in this run
 };
 
 class frmInit : public QWidget
@@ -71,10 +71,10 @@ public:
     QString addressProblem() const;
 
 public slots:
-    void Command1_Click();           // Save
-    void Option1_Click(int index);   // rig choice
-    void Combo1_Click();             // ICOM model picked from the list
-    void Text2_Change();             // ICOM address edited
+    void Command1_Click();         // Save
+    void Option1_Click(int index); // rig choice
+    void Combo1_Click();           // ICOM model picked from the list
+    void Text2_Change();           // ICOM address edited
 
 signals:
     // After a successful save and the operator's OK on the message box; the dialog then closes.
@@ -98,15 +98,15 @@ private:
     QLabel *m_lblReason = nullptr;
     QLineEdit *m_text1 = nullptr;
     QPushButton *m_command1 = nullptr;
-    std::vector<QRadioButton *> m_option1;  // one per rig family, by RIG= code
+    std::vector<QRadioButton *> m_option1; // one per rig family, by RIG= code
     QComboBox *m_combo1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text3 = nullptr;
-    std::array<QRadioButton *, 9> m_comPort{};  // indexes 1..8 used
+    std::array<QRadioButton *, 9> m_comPort{}; // indexes 1..8 used
     QComboBox *m_portDevice = nullptr;
     QLabel *m_lblAddress = nullptr;
     QPointer<QMessageBox> m_box;
-    QObject *m_combo1Edit = nullptr;  // compared only, never used through
+    QObject *m_combo1Edit = nullptr; // compared only, never used through
 };
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::array<const char16_t *, 2> kCommandCaptions{u"設定完了", u"中止"};
 
-}  // namespace
+} // namespace
 
 frmSoundBoard::frmSoundBoard(const QStringList &inputDeviceNames, QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -45,7 +45,8 @@ frmSoundBoard::frmSoundBoard(const QStringList &inputDeviceNames, QWidget *paren
     top->addLayout(buttons);
     for (int i = 0; i < int(kCommandCaptions.size()); ++i) {
         const QString caption = QString::fromUtf16(kCommandCaptions[size_t(i)]);
-        auto *button = tagControl(new QPushButton(caption, this), u"Command1_"_s + QString::number(i), caption);
+        auto *button =
+            tagControl(new QPushButton(caption, this), u"Command1_"_s + QString::number(i), caption);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
@@ -73,4 +74,4 @@ void frmSoundBoard::Command1_Click(int index)
     close();
 }
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -38,4 +38,4 @@ private:
     QComboBox *m_combo1 = nullptr;
 };
 
-}  // namespace veltrane::config
+} // namespace veltrane::config

@@ -106,7 +106,8 @@ struct Station
 
 QByteArray configFor(const char *rig, const char *cat = " 3 ")
 {
-    return "MYCALL=abc\r\nCAT="_ba + cat + "\r\nRIG=" + rig + "\r\nRS232C=9600,N,8,1\r\nICOM=74\r\nCONTROL=45\r\n";
+    return "MYCALL=abc\r\nCAT="_ba + cat + "\r\nRIG=" + rig +
+           "\r\nRS232C=9600,N,8,1\r\nICOM=74\r\nCONTROL=45\r\n";
 }
 
 } // namespace
@@ -144,13 +145,17 @@ void tst_MainWindow::titleLine_data()
 {
     QTest::addColumn<QByteArray>("config");
     QTest::addColumn<QString>("title");
-    QTest::newRow("Yaesu on port 3") << configFor("0") << "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05";
-    QTest::newRow("no CAT link") << configFor("0", "0") << "Veltrane / ABC /CAT=0 /RIG=FT2000 /STATUS:No Work /Ver 1.05";
-    QTest::newRow("no RIG= line") << "MYCALL=abc\r\nCAT=3\r\n"_ba << "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05";
+    QTest::newRow("Yaesu on port 3") << configFor("0")
+                                     << "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05";
+    QTest::newRow("no CAT link") << configFor("0", "0")
+                                 << "Veltrane / ABC /CAT=0 /RIG=FT2000 /STATUS:No Work /Ver 1.05";
+    QTest::newRow("no RIG= line") << "MYCALL=abc\r\nCAT=3\r\n"_ba
+                                  << "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05";
     QTest::newRow("rig code 7") << configFor("7") << "Veltrane / ABC /CAT=3 /RIG= /STATUS:OK /Ver 1.05";
     QTest::newRow("device name, no call") << "CAT=/dev/ttyUSB0\r\nRIG=2\r\nICOM=74\r\nCONTROL=E0\r\n"_ba
                                           << "Veltrane /  /CAT=/dev/ttyUSB0 /RIG=ICOM /STATUS:OK /Ver 1.05";
-    QTest::newRow("rigctld") << configFor("4", "localhost") << "Veltrane / ABC /CAT=localhost /RIG=RIGCTLD /STATUS:OK /Ver 1.05";
+    QTest::newRow("rigctld") << configFor("4", "localhost")
+                             << "Veltrane / ABC /CAT=localhost /RIG=RIGCTLD /STATUS:OK /Ver 1.05";
 }
 
 void tst_MainWindow::titleLine()
@@ -165,13 +170,24 @@ void tst_MainWindow::titleLine()
 void tst_MainWindow::controlsAndCaptions()
 {
     Station s(configFor("0"));
-    const std::pair<const char *, QString> captions[] = {
-        {"Frame1", u"リグ周波数コントロール"_s}, {"Label2_0", u"周波数"_s}, {"Label2_1", u"His Call"_s},
-        {"txtRigFreq", u"No Data"_s},            {"Command3", u"コール取込"_s}, {"txtDeffF", u"0"_s},
-        {"Command5", u"周波数Set"_s},             {"Command1", u"基準"_s},        {"Combo1", u"14MHz"_s},
-        {"txtHis", QString()},                     {"Command4", u"QRZ.com"_s},    {"Option1_0", u"JST"_s},
-        {"Option1_1", u"UTC"_s},                   {"Option2_0", u"FFT"_s},       {"Option2_1", u"WF"_s},
-        {"Label1_0", u"-1000"_s},                  {"Label1_2", u"0"_s},          {"Label1_4", u"+1000"_s}};
+    const std::pair<const char *, QString> captions[] = {{"Frame1", u"リグ周波数コントロール"_s},
+                                                         {"Label2_0", u"周波数"_s},
+                                                         {"Label2_1", u"His Call"_s},
+                                                         {"txtRigFreq", u"No Data"_s},
+                                                         {"Command3", u"コール取込"_s},
+                                                         {"txtDeffF", u"0"_s},
+                                                         {"Command5", u"周波数Set"_s},
+                                                         {"Command1", u"基準"_s},
+                                                         {"Combo1", u"14MHz"_s},
+                                                         {"txtHis", QString()},
+                                                         {"Command4", u"QRZ.com"_s},
+                                                         {"Option1_0", u"JST"_s},
+                                                         {"Option1_1", u"UTC"_s},
+                                                         {"Option2_0", u"FFT"_s},
+                                                         {"Option2_1", u"WF"_s},
+                                                         {"Label1_0", u"-1000"_s},
+                                                         {"Label1_2", u"0"_s},
+                                                         {"Label1_4", u"+1000"_s}};
     for (const auto &[name, caption] : captions) {
         QWidget *w = control<QWidget>(s.window.get(), name);
         QString text;
@@ -186,7 +202,7 @@ void tst_MainWindow::controlsAndCaptions()
         else if (auto *g = qobject_cast<QGroupBox *>(w))
             text = g->title();
         QCOMPARE(text, caption);
-        QCOMPARE(w->accessibleDescription(), QString::fromLatin1(name));  // the stable key for screen readers
+        QCOMPARE(w->accessibleDescription(), QString::fromLatin1(name)); // the stable key for screen readers
         // What a screen reader speaks: the caption, the buddy label's text, or a label's own text.
         QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
                  caption.isEmpty() && !qobject_cast<QLineEdit *>(w));
@@ -197,7 +213,7 @@ void tst_MainWindow::controlsAndCaptions()
 
 void tst_MainWindow::windowPosition_data()
 {
-    QTest::addColumn<QByteArray>("file");  // null: none
+    QTest::addColumn<QByteArray>("file"); // null: none
     QTest::addColumn<double>("left");
     QTest::addColumn<double>("top");
     QTest::addColumn<bool>("box");
@@ -235,16 +251,17 @@ void tst_MainWindow::windowPosition()
             QCOMPARE(message->windowTitle() + static_cast<QMessageBox *>(message)->text(),
                      u"最初のセット、ファイルなし\u3000Error=53"_s);
         w.move(w.twipsToPixels(600), w.twipsToPixels(750));
-    }  // closing saves where the window was, in twips
-    QCOMPARE(fileBytes(path), "============== My Intial Data Setting ================\r\nTOP= 750\r\nLEFT= 600\r\n"_ba);
+    } // closing saves where the window was, in twips
+    QCOMPARE(fileBytes(path),
+             "============== My Intial Data Setting ================\r\nTOP= 750\r\nLEFT= 600\r\n"_ba);
 }
 
 void tst_MainWindow::engineCalls_data()
 {
     QTest::addColumn<QByteArray>("config");
     QTest::addColumn<int>("soundDevice");
-    QTest::addColumn<QStringList>("calls");  // at load, then at unload
-    QTest::addColumn<bool>("modes");         // the display-mode options are enabled
+    QTest::addColumn<QStringList>("calls"); // at load, then at unload
+    QTest::addColumn<bool>("modes");        // the display-mode options are enabled
     const QStringList started{u"start -1"_s, u"rx 1270"_s, u"psk"_s, u"squelch"_s, u"afc"_s, u"fft"_s};
     QTest::newRow("default device") << configFor("0") << -1 << started + QStringList{u"stop"_s} << true;
     QTest::newRow("no sound") << configFor("0") << 99 << QStringList{} << false;
@@ -289,7 +306,7 @@ void tst_MainWindow::controlsReachTheStation()
     port.writes.clear();
 
     // A frequency typed into the display is the dial; the band list follows it.
-    QTest::keyClicks(control<QLineEdit>(w, "txtRigFreq"), u"14076.000"_s);  // after "No Data": not a number
+    QTest::keyClicks(control<QLineEdit>(w, "txtRigFreq"), u"14076.000"_s); // after "No Data": not a number
     QCOMPARE(combo->currentText(), u"7MHz"_s);
     control<QLineEdit>(w, "txtRigFreq")->clear();
     QTest::keyClicks(control<QLineEdit>(w, "txtRigFreq"), u"14076.000"_s);
@@ -325,17 +342,18 @@ void tst_MainWindow::errorBoxNeverStacksAndCancelCloses()
     s.rig.port->raise(1006);
     QList<QMessageBox *> boxes;
     for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *box = qobject_cast<QMessageBox *>(top); box && box->isVisible()
-                                                           && box->objectName() == u"CommErrorMessage"_s)
+        if (auto *box = qobject_cast<QMessageBox *>(top);
+            box && box->isVisible() && box->objectName() == u"CommErrorMessage"_s)
             boxes.append(box);
     }
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0]->text(), u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
-    QCOMPARE(boxes[0]->windowTitle(), u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"_s);
+    QCOMPARE(boxes[0]->windowTitle(),
+             u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"_s);
     boxes[0]->button(QMessageBox::Cancel)->click();
-    QVERIFY(!s.rig.port->isOpen());  // Cancel closes the port ...
+    QVERIFY(!s.rig.port->isOpen()); // Cancel closes the port ...
     s.window->station()->Timer1_Timer();
-    QVERIFY(s.rig.port->isOpen());  // ... until the next tick opens it again
+    QVERIFY(s.rig.port->isOpen()); // ... until the next tick opens it again
     QCOMPARE(s.rig.port->writes.last(), "FA;"_ba);
 }
 
@@ -365,15 +383,16 @@ void tst_MainWindow::firstStartSaveThenRestart()
         QVERIFY(settings);
         QCOMPARE(control<QLabel>(settings, "lblReason")->text(),
                  u"Init.cfg is missing or cannot be read in %1."_s.arg(dir.path()));
-        QVERIFY(QFile::exists(dir.filePath(u"MyVeltraneData.dat"_s)));  // the unload step ran
+        QVERIFY(QFile::exists(dir.filePath(u"MyVeltraneData.dat"_s))); // the unload step ran
         control<QLineEdit>(settings, "Text1")->setText(u"JA1ABC"_s);
         QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
         QMessageBox *box = nullptr;
         QTRY_VERIFY((box = qobject_cast<QMessageBox *>(shown(u"msgSaved"_s))));
         box->button(QMessageBox::Ok)->click();
-        QTRY_VERIFY(!shown(u"frmInit"_s));  // the program would end here
+        QTRY_VERIFY(!shown(u"frmInit"_s)); // the program would end here
     }
-    QCOMPARE(test::stationConfig(fileBytes(dir.filePath(u"Init.cfg"_s))).catPort, std::optional<QString>(u"1"_s));
+    QCOMPARE(test::stationConfig(fileBytes(dir.filePath(u"Init.cfg"_s))).catPort,
+             std::optional<QString>(u"1"_s));
     app::Application again(rig.factory(), nullptr);
     again.openMainWindow(99);
     QVERIFY(shown(u"frmKorvane"_s) && !shown(u"frmInit"_s));
@@ -382,18 +401,19 @@ void tst_MainWindow::firstStartSaveThenRestart()
 void tst_MainWindow::failedStartShowsTheConfiguredPort_data()
 {
     QTest::addColumn<QByteArray>("config");
-    QTest::addColumn<QString>("option");  // the port option checked; empty: none
-    QTest::addColumn<QString>("device");  // the device field
+    QTest::addColumn<QString>("option"); // the port option checked; empty: none
+    QTest::addColumn<QString>("device"); // the device field
     QTest::addColumn<QString>("reason");
     QTest::newRow("number, no such port") << configFor("0", " 3 ") << u"ComPort_3"_s << QString()
                                           << u"The serial port /dev/ttyS2 does not exist."_s;
     QTest::newRow("by-id path unplugged")
-        << configFor("1", "/dev/serial/by-id/usb-FTDI-if00") << QString() << u"/dev/serial/by-id/usb-FTDI-if00"_s
+        << configFor("1", "/dev/serial/by-id/usb-FTDI-if00") << QString()
+        << u"/dev/serial/by-id/usb-FTDI-if00"_s
         << u"The serial port /dev/serial/by-id/usb-FTDI-if00 does not exist."_s;
     QTest::newRow("network address") << configFor("4", "shack-pi:4533") << QString() << u"shack-pi:4533"_s
                                      << u"The network port tcp://shack-pi:4533 could not be opened"_s;
-    QTest::newRow("RIG= not a number") << configFor("FT897", " 5 ") << u"ComPort_5"_s << QString()
-                                       << u"RIG= is not a number: FT897"_s;
+    QTest::newRow("RIG= not a number")
+        << configFor("FT897", " 5 ") << u"ComPort_5"_s << QString() << u"RIG= is not a number: FT897"_s;
 }
 
 void tst_MainWindow::failedStartShowsTheConfiguredPort()

@@ -25,8 +25,8 @@
 
 using namespace Qt::StringLiterals;
 using namespace veltrane::config;
-using veltrane::testing::initCfgBytes;
 using veltrane::config::frmSoundBoard;
+using veltrane::testing::initCfgBytes;
 
 namespace {
 
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(o.shown(), u"Baud96 ComPort_1 Data8 EchoOff NoFlow NoParity Option1_0 Stop1 74/45/IC7700"_s);
         auto *reason = o.get<QLabel>(u"lblReason"_s);
         QVERIFY(!reason->isVisibleTo(o.dlg));
-        o.dlg->setStartupFailure(u"port /dev/ttyS0:\nPermission denied"_s);  // one line, spoken as shown
+        o.dlg->setStartupFailure(u"port /dev/ttyS0:\nPermission denied"_s); // one line, spoken as shown
         QCOMPARE(reason->text() + u'|' + reason->accessibleName(),
                  u"port /dev/ttyS0: Permission denied|port /dev/ttyS0: Permission denied"_s);
         o.type(o.get<QLineEdit>(u"Text1"_s), u"ja1abc"_s);
@@ -156,7 +156,8 @@ private slots:
             << u"Data8 EchoOff NoFlow NoParity Option1_3 Stop1 +icom @12 7C/45/IC9100"_s
             << QStringList{u"12"_s, u""_s, u"14400,N,8,1"_s, u"7C"_s, u"45"_s};
         QTest::newRow("rigctld address, rig 4")
-            << QStringList{u"192.168.1.5:4533"_s, u"9600,N,8,1"_s, u"0"_s} << QStringList{u"4"_s, u""_s, u""_s}
+            << QStringList{u"192.168.1.5:4533"_s, u"9600,N,8,1"_s, u"0"_s}
+            << QStringList{u"4"_s, u""_s, u""_s}
             << u"Baud96 Data8 EchoOff NoFlow NoParity Option1_4 Stop1 @192.168.1.5:4533 74/45/IC7700"_s
             << QStringList{u"192.168.1.5:4533"_s, u" 4 "_s, u"9600,N,8,1"_s, u"74"_s, u"45"_s};
         QTest::newRow("nothing usable")
@@ -199,7 +200,7 @@ private slots:
         QTest::keyClick(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), Qt::Key_Return);
         QCOMPARE(o.text(u"Text2"_s), u"6A"_s);
         o.type(o.get<QLineEdit>(u"Text2"_s), u"5c"_s);
-        QCOMPARE(o.dialog.icomAddress, std::optional<QString>(u"5c"_s));  // a second opening shows it
+        QCOMPARE(o.dialog.icomAddress, std::optional<QString>(u"5c"_s)); // a second opening shows it
         o.type(o.get<QLineEdit>(u"Text3"_s), u"E0"_s);
         o.click(u"Option1_1"_s);
         QVERIFY(!o.shown().contains(u'+'));
@@ -250,12 +251,14 @@ private slots:
         QTest::addColumn<QString>("device"); // typed into the device field; "-" a numbered port picked
         QTest::addColumn<QString>("saved");  // CAT= written; empty: Save refused
         QTest::addColumn<QString>("reason"); // a part of the reason shown
-        QTest::newRow("rigctld, nothing typed") << u"Option1_4"_s << QString() << u"localhost:4532"_s << QString();
+        QTest::newRow("rigctld, nothing typed")
+            << u"Option1_4"_s << QString() << u"localhost:4532"_s << QString();
         QTest::newRow("rigctld bad port") << u"Option1_4"_s << u"shack-pi:70000"_s << QString() << u"65535"_s;
         QTest::newRow("rigctld on a numbered port") << u"Option1_4"_s << u"-"_s << QString() << u"HOST"_s;
-        QTest::newRow("text rig over tcp") << u"Option1_0"_s << u"tcp://rigpi:7000"_s << u"tcp://rigpi:7000"_s
-                                           << QString();
-        QTest::newRow("text rig, tcp without port") << u"Option1_0"_s << u"tcp://rigpi"_s << QString() << u"PORT"_s;
+        QTest::newRow("text rig over tcp")
+            << u"Option1_0"_s << u"tcp://rigpi:7000"_s << u"tcp://rigpi:7000"_s << QString();
+        QTest::newRow("text rig, tcp without port")
+            << u"Option1_0"_s << u"tcp://rigpi"_s << QString() << u"PORT"_s;
     }
 
     void networkAddresses()
@@ -383,7 +386,8 @@ private slots:
             combo->lineEdit()->selectAll();
             QTest::keyClicks(combo->lineEdit(), action);
         }
-        QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_"_s + QString::number(button)), Qt::LeftButton);
+        QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_"_s + QString::number(button)),
+                          Qt::LeftButton);
         QCOMPARE(chosen, soundDevice);
         QCOMPARE(cancelled.count(), button);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
