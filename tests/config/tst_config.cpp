@@ -3,10 +3,8 @@
 // small rules behind the dialogs.
 
 #include "config/CatAddress.h"
-#include "config/IcomModels.h"
 #include "config/InitConfigFile.h"
 #include "config/SerialDeviceList.h"
-#include "config/SerialSettingsFields.h"
 #include "config/TextNumber.h"
 #include "config/WindowPositionFile.h"
 #include "support/InitCfgBytes.h"
@@ -171,34 +169,6 @@ private slots:
         QVERIFY(writeBytes(dir.filePath(u"MyVeltraneData.dat"_s), "LEFT= 30\r\n"));
         QCOMPARE(readWindowPosition(dir.filePath(u"MyVeltraneData.dat"_s), pos), 0);
         QCOMPARE(edges(pos), u"1800|30"_s);
-    }
-
-    void serialFields_data()
-    {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QString>("fields"); // speed|parity|data bits|stop bits; "~": no parity
-        QTest::newRow("two-character parity shifts") << u"9600,NN,8,1"_s << u"9600|N|0|0"_s;
-        QTest::newRow("no comma") << u"2400"_s << u"2400|~|0|0"_s;
-        QTest::newRow("junk") << u"x,\u00e9,\u0663,9"_s << u"|\u00c9|0|9"_s;
-    }
-
-    void serialFields()
-    {
-        QFETCH(QString, settings);
-        QFETCH(QString, fields);
-        const SerialSettingsFields f = readSerialSettingsFields(settings);
-        const QString parity = f.parity.isNull() ? u"~"_s : QString(f.parity);
-        QCOMPARE(f.speed + u'|' + parity + u'|' + QString::number(f.dataBits) + u'|' +
-                     QString::number(f.stopBits),
-                 fields);
-    }
-
-    void icomModels()
-    {
-        QCOMPARE(icomAddressAt(9), QString());
-        QCOMPARE(icomModelForAddress(u"64"_s), std::optional<int>(5)); // the first of two models
-        QCOMPARE(icomModelForAddress(u" 5c "_s), std::optional<int>(7));
-        QCOMPARE(icomModelForAddress(u"01"_s), std::nullopt);
     }
 
     void rigCode_data()

@@ -1,5 +1,6 @@
-// The rig link over a scripted port: start-up per family and its failures, the poll of each
-// family from request to reading, comm events, a vanished device and writes to a closed port.
+// The rig link over a scripted port: start-up per family and its failures, CAT off, the FT-897's
+// cycle after an answer, comm events, and a vanished device. (Each family's poll from request to
+// reading is met in the station test and the end-to-end sessions.)
 
 #include "cat/link/CatLink.h"
 #include "support/FakeTransport.h"
@@ -40,153 +41,77 @@ class tst_Link : public QObject
     Q_OBJECT
 
 private slots:
-    void startUp_data();
     void startUp();
-    void startUpFailures_data();
     void startUpFailures();
-    void pollFromRequestToReading_data();
-    void pollFromRequestToReading();
     void catOffOpensNothing();
     void ft897CyclesOnlyAfterAnAnswer();
     void commEvents();
     void vanishedDeviceComesBack();
 };
 
-void tst_Link::startUp_data()
-{
-    QTest::addColumn<QByteArray>("cfg");
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<bool>("byteInput");
-    QTest::addColumn<bool>("timer2");
-    QTest::addColumn<bool>("timer3");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("no RIG= acts as Yaesu") << "CAT= 3 \r\nRS232C=4800,N,8,2\r\n"_ba
-                                           << "/dev/ttyS2" << 11 << false << true << false << "4800,N,8,2";
-    QTest::newRow("ICOM") << initCfg("2") << "/dev/ttyS2" << 0 << false << false << true << "4800,N,8,2";
-    QTest::newRow("FT-897, padded code")
-        << initCfg(" 3 ") << "/dev/ttyS2" << 5 << true << false << false << "4800,N,8,2";
-    QTest::newRow("serial server over TCP") << initCfg("0", "tcp://rigpi:7000") << "tcp://rigpi:7000" << 11
-                                            << false << true << false << "9600,N,8,1";
-    QTest::newRow("rigctld, default port")
-        << initCfg("4", "localhost") << "tcp://localhost:4532" << 0 << false << true << false << "9600,N,8,1";
-    QTest::newRow("outside the table")
-        << initCfg("7") << "/dev/ttyS2" << 0 << false << true << true << "4800,N,8,2";
-}
-
 void tst_Link::startUp()
 {
-    QFETCH(QByteArray, cfg);
-    QFETCH(QString, device);
-    QFETCH(int, threshold);
-    QFETCH(bool, byteInput);
-    QFETCH(bool, timer2);
-    QFETCH(bool, timer3);
-    QFETCH(QString, line);
-    Opened s(cfg);
-    QCOMPARE(s.reason, QString());
-    QVERIFY(s.link.isOpen());
-    QCOMPARE(s.link.portStatus(), u"OK"_s);
-    const cat::PortSettings &opened = s.rig.port->settings();
-    QCOMPARE(opened.address.device, device);
-    QCOMPARE(opened.receiveThreshold, threshold);
-    QCOMPARE(opened.byteInputMode, byteInput);
-    QCOMPARE(opened.line.text(), line); // a network port is not given RS232C=
-    QCOMPARE(s.link.timer2().isActive(), timer2);
-    QCOMPARE(s.link.timer3().isActive(), timer3);
-    QCOMPARE(s.link.timer3().interval(), 220);
-    QCOMPARE(s.link.timer2().interval(), 200);
-}
-
-void tst_Link::startUpFailures_data()
-{
-    QTest::addColumn<QByteArray>("cfg");
-    QTest::addColumn<int>("openFailure");
-    QTest::addColumn<QString>("reason");
-    const int none = int(cat::OpenFailure::None);
-    QTest::newRow("no CAT=") << "RIG=0\r\n"_ba << none << "No serial port is configured (CAT=).";
-    QTest::newRow("RIG= not a number") << initCfg("abc") << none << "RIG= is not a number: abc";
-    QTest::newRow("bad line settings") << "CAT=3\r\nRS232C=9600,X,8,1\r\n"_ba << none
-                                       << "RS232C= holds line settings the port cannot take: 9600,X,8,1";
-    QTest::newRow("ICOM address not hex") << initCfg("2").replace("ICOM=74", "ICOM=7G") << none
-                                          << "ICOM= is not a CI-V address (two hexadecimal digits): 7G";
-    QTest::newRow("port refused") << initCfg("0", "/dev/ttyUSB0") << int(cat::OpenFailure::Permission)
-                                  << "No permission to open /dev/ttyUSB0: add your user to the dialout group "
-                                     "(sudo usermod -aG dialout $USER), then log out and in again.";
-    QTest::newRow("port missing") << initCfg("0", "9") << int(cat::OpenFailure::NotFound)
-                                  << "The serial port /dev/ttyS8 does not exist.";
-    QTest::newRow("rigctld address")
-        << initCfg("4", "localhost:99999") << none
-        << "CAT= holds no usable network address (localhost:99999): The port must be "
-           "a number from 1 to 65535, not \"99999\".";
+    const struct
+    {
+        QByteArray cfg;
+        const char *device;
+        int threshold;
+        bool byteInput, timer2, timer3;
+        const char *line; // a network port is not given RS232C=
+    } rows[] = {
+        {"CAT= 3 \r\nRS232C=4800,N,8,2\r\n"_ba, "/dev/ttyS2", 11, false, true, false,
+         "4800,N,8,2"}, // no RIG=: Yaesu
+        {initCfg("2"), "/dev/ttyS2", 0, false, false, true, "4800,N,8,2"},
+        {initCfg(" 3 "), "/dev/ttyS2", 5, true, false, false, "4800,N,8,2"},
+        {initCfg("0", "tcp://rigpi:7000"), "tcp://rigpi:7000", 11, false, true, false, "9600,N,8,1"},
+        {initCfg("4", "localhost"), "tcp://localhost:4532", 0, false, true, false, "9600,N,8,1"},
+        {initCfg("7"), "/dev/ttyS2", 0, false, true, true, "4800,N,8,2"}, // outside the table: both timers
+    };
+    for (const auto &row : rows) {
+        Opened s(row.cfg);
+        QCOMPARE(s.reason, QString());
+        QCOMPARE(s.link.portStatus(), u"OK"_s);
+        const cat::PortSettings &opened = s.rig.port->settings();
+        QCOMPARE(opened.address.device, QString::fromLatin1(row.device));
+        QCOMPARE(opened.receiveThreshold, row.threshold);
+        QCOMPARE(opened.byteInputMode, row.byteInput);
+        QCOMPARE(opened.line.text(), QString::fromLatin1(row.line));
+        QCOMPARE(s.link.timer2().isActive(), row.timer2);
+        QCOMPARE(s.link.timer3().isActive(), row.timer3);
+        QCOMPARE(s.link.timer2().interval() + s.link.timer3().interval(), 420);
+    }
 }
 
 void tst_Link::startUpFailures()
 {
-    QFETCH(QByteArray, cfg);
-    QFETCH(int, openFailure);
-    QFETCH(QString, reason);
-    test::FakeRig rig;
-    rig.failOpen = cat::OpenFailure(openFailure);
-    cat::CatLink link(test::stationConfig(cfg), rig.factory());
-    QString why = link.configurePort();
-    if (why.isEmpty())
-        why = link.prepareCivFraming();
-    QCOMPARE(why, reason);
-}
-
-void tst_Link::pollFromRequestToReading_data()
-{
-    QTest::addColumn<QByteArray>("rig");
-    QTest::addColumn<QByteArray>("request"); // written by the main tick's keep-alive
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<qint64>("hz");
-    QTest::newRow("Yaesu, read by Timer2") << "0"_ba
-                                           << "FA;"_ba
-                                           << "FA07026000;"_ba << qint64(7026000);
-    QTest::newRow("Kenwood, read by Timer2") << "1"_ba
-                                             << "FA;"_ba
-                                             << "FA00014076000;"_ba << qint64(14076000);
-    // CI-V writes its own request on Timer3 and reads the answer to the previous one past its echo.
-    QTest::newRow("CI-V, Timer3") << "2"_ba << QByteArray() << hex("FEFE74E003FDFEFEE074030060020700FD")
-                                  << qint64(7026000);
-    // The FT-897's fifth byte raises the receive event, which reads at once.
-    QTest::newRow("FT-897, receive event")
-        << "3"_ba << hex("0000000003") << hex("0140765201") << qint64(14076520);
-    QTest::newRow("rigctld, Timer2") << "4"_ba
-                                     << "f\n"_ba
-                                     << "RPRT 0\n21076000\n"_ba << qint64(21076000);
-    QTest::newRow("outside the table") << "7"_ba << QByteArray() << "FA07026000;"_ba << qint64(-1);
-}
-
-void tst_Link::pollFromRequestToReading()
-{
-    QFETCH(QByteArray, rig);
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, answer);
-    QFETCH(qint64, hz);
-    Opened s(initCfg(rig.constData(), rig == "4" ? "localhost" : "3"));
-    QSignalSpy read(&s.link, &cat::CatLink::frequencyRead);
-    s.link.keepAliveAndRequest();
-    QCOMPARE(s.rig.port->written(), request);
-
-    // The answer in two pieces, each followed by the polls (the FT-897 runs no poll timer).
-    const auto poll = [&] {
-        if (rig != "3") {
-            s.link.Data_Out();
-            s.link.ICOM_Data1();
-        }
+    const struct
+    {
+        QByteArray cfg;
+        cat::OpenFailure open;
+        QString reason;
+    } rows[] = {
+        {"RIG=0\r\n"_ba, cat::OpenFailure::None, u"No serial port is configured (CAT=)."_s},
+        {initCfg("abc"), cat::OpenFailure::None, u"RIG= is not a number: abc"_s},
+        {"CAT=3\r\nRS232C=9600,X,8,1\r\n"_ba, cat::OpenFailure::None,
+         u"RS232C= holds line settings the port cannot take: 9600,X,8,1"_s},
+        {initCfg("2").replace("ICOM=74", "ICOM=7G"), cat::OpenFailure::None,
+         u"ICOM= is not a CI-V address (two hexadecimal digits): 7G"_s},
+        {initCfg("0", "/dev/ttyUSB0"), cat::OpenFailure::Permission,
+         u"No permission to open /dev/ttyUSB0: add your user to the dialout group "
+         u"(sudo usermod -aG dialout $USER), then log out and in again."_s},
+        {initCfg("0", "9"), cat::OpenFailure::NotFound, u"The serial port /dev/ttyS8 does not exist."_s},
+        {initCfg("4", "localhost:99999"), cat::OpenFailure::None,
+         u"CAT= holds no usable network address (localhost:99999): The port must be a number from 1 to "
+         u"65535, "
+         u"not \"99999\"."_s},
     };
-    s.rig.port->receive(answer.first(answer.size() - 2));
-    poll();
-    QCOMPARE(read.count(), 0);
-    s.rig.port->receive(answer.last(2));
-    poll();
-    QCOMPARE(read.count(), hz < 0 ? 0 : 1);
-    if (hz >= 0)
-        QCOMPARE(read.at(0).at(0).toLongLong(), hz);
-    if (rig == "2") // each Timer3 tick writes the request FE FE 74 E0 03 FD
-        QCOMPARE(s.rig.port->written(), hex("FEFE74E003FDFEFE74E003FD"));
+    for (const auto &row : rows) {
+        test::FakeRig rig;
+        rig.failOpen = row.open;
+        cat::CatLink link(test::stationConfig(row.cfg), rig.factory());
+        QString why = link.configurePort();
+        QCOMPARE(why.isEmpty() ? link.prepareCivFraming() : why, row.reason);
+    }
 }
 
 void tst_Link::catOffOpensNothing()
