@@ -1,5 +1,5 @@
 // The spectrum display: the painter (pixel identity with the plain reference painter kept with
-// the benchmarks, known colours, the waterfall's 1-in-4 decimation), the trace's line writer
+// the benchmarks, its colour rule), the trace's line writer
 // against QPainter, the window hook driving the painter from a fake spectrum source, the
 // picture widget, and the clock label's texts.
 
@@ -45,15 +45,6 @@ QString cell(const QImage &image, int e, int k)
 {
     const QRgb c = image.pixel(int(e * 603.0 / 512.0), int(k * 31.5 / 15.0));
     return QStringLiteral("RGB(%1, %2, %3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
-}
-
-int countColour(const QImage &image, QRgb colour, QRect area)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += image.pixel(x, y) == colour ? 1 : 0;
-    return count;
 }
 
 // Serves 50 in every asked bin. Each call logs Painted in the window's log when it asks for
@@ -103,48 +94,6 @@ private slots:
         QFETCH(double, averageAbove);
         QFETCH(int, level);
         QCOMPARE(waterfallLevel(value, averageAbove), level);
-    }
-
-    void decimation_data()
-    {
-        QTest::addColumn<int>("messages");
-        QTest::addColumn<int>("endPhase");
-        QTest::addColumn<int>("updates");
-        QTest::addColumn<int>("switchAt"); // before this message: FFT for six traces, then WF again
-
-        QTest::newRow("the first draws: constant 50 gives RGB(1, 1, 120) on top") << 1 << 1 << 1 << -1;
-        QTest::newRow("five messages, two updates") << 5 << 1 << 2 << -1;
-        QTest::newRow("31 updates: the oldest row drops out") << 121 << 1 << 31 << 100;
-    }
-    void decimation()
-    {
-        QFETCH(int, messages);
-        QFETCH(int, endPhase);
-        QFETCH(int, updates);
-        QFETCH(int, switchAt);
-
-        SpectrumPainter painter;
-        painter.drawTrace(constantSpectrum(40).data(), LowBin, HighBin);
-        painter.selectMode(1); // "WF" clears the trace
-        for (int m = 0; m < messages; ++m) {
-            if (m == switchAt) {
-                painter.selectMode(0);
-                for (int t = 0; t < 6; ++t)
-                    painter.paint(DisplayMode::Trace, constantSpectrum(70).data(), LowBin, HighBin);
-                painter.selectMode(1);
-            }
-            painter.paint(DisplayMode::Waterfall, constantSpectrum(50).data(), LowBin, HighBin);
-        }
-        QCOMPARE(painter.paintPhase(), endPhase);
-        // 511 bin lines on 603 columns, full height; the other columns keep the background.
-        QCOMPARE(countColour(painter.image(), Background, painter.image().rect()), 92 * 63);
-        // The newest row on top against nothing above it, older rows against their neighbour.
-        for (int k = 0; k < 30; ++k) {
-            const int level = k == 0 ? 1 : k < updates ? 2 : 0;
-            QCOMPARE(cell(painter.image(), 256, k), QStringLiteral("RGB(%1, %1, 120)").arg(level));
-        }
-        painter.startShowing(270, 2270); // sound starting again restarts the phase
-        QCOMPARE(painter.paintPhase(), 0);
     }
 
     void matchesThePlainPainter_data()

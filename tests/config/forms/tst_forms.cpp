@@ -226,23 +226,6 @@ private slots:
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("", " 1 ", " 0 ", "4800,E,8,2", "74", "45"));
     }
 
-    void portDevice()
-    {
-        Opening o;
-        o.open();
-        QLineEdit *device = o.get<QComboBox>(u"PortDevice"_s)->lineEdit();
-        QTest::keyClicks(device, u"/dev/serial/by-id/usb-FTDI-if00"_s);
-        QVERIFY(!o.get<QRadioButton>(u"ComPort_1"_s)->isChecked());
-        device->clear(); // back to the numbered port
-        QVERIFY(o.get<QRadioButton>(u"ComPort_1"_s)->isChecked());
-        QTest::keyClicks(device, u"/dev/ttyUSB3"_s);
-        o.click(u"ComPort_2"_s);
-        QCOMPARE(device->text(), QString());
-        QCOMPARE(o.dlg->currentConfig().port, u" 2 "_s);
-        QTest::keyClicks(device, u"/dev/ttyUSB7"_s);
-        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", "/dev/ttyUSB7", " 0 ", "9600,N,8,1", "74", "45"));
-    }
-
     // Network addresses: the rigctld option fills in the local daemon; an address that is not
     // one shows its reason under the field, and Save refuses it with that reason.
     void networkAddresses_data()
