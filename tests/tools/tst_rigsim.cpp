@@ -1,9 +1,11 @@
 // The rig simulator: its frame logic fed the way a serial line delivers bytes (whole frames,
-// frames in pieces, several at once, noise between them, pauses), and its line faults on a real
-// pseudo-terminal (answers in pieces, noise before answers, the same again with the same seed).
+// frames in pieces, several at once, noise between them, pauses), its line faults on a real
+// pseudo-terminal (answers in pieces, noise before answers, the same again with the same seed),
+// and its command line.
 // Expected answers are written out byte for byte, never computed by the simulator's own helpers.
 
 #include "rigsim/PtyRig.h"
+#include "rigsim/RigSimCommandLine.h"
 
 #include <QSerialPort>
 #include <QTest>
@@ -71,6 +73,7 @@ private slots:
     void frames_data();
     void frames();
     void lineFaults();
+    void commandLine();
 };
 
 void tst_RigSim::frames_data()
@@ -182,6 +185,44 @@ void tst_RigSim::lineFaults()
                  noises.constLast().toHex(' '));
     }
     QCOMPARE(noises[0].toHex(' '), noises[1].toHex(' '));
+}
+
+void tst_RigSim::commandLine()
+{
+    const auto parse = [](const QString &arguments) {
+        return RigSimCommandLine::parse(QStringList{u"veltrane-rigsim"_s} +
+                                        arguments.split(u' ', Qt::SkipEmptyParts));
+    };
+    const RigSimCommandLine all = parse(
+        u"--family 1 --freq 99999999999 --mode cw-r --civ-rig 0x5c --civ-controller 45h --echo --civ-ack "
+        u"--resync-ms 0 --link /tmp/x/rig --log f.log --status s.txt --fragment 3 --fragment-delay-ms 20 "
+        u"--garbage 0.25 --drop 1 --unplug-every 2.5 --unplug-for 0.5 --seed 42 --tcp 7000"_s);
+    const EmulatorSettings &e = all.emulator;
+    const LineFaults &f = all.rig.faults;
+    QCOMPARE(all.error, QString());
+    QVERIFY(e.family == Family::KenwoodText && e.frequencyHz == 99999999999 && e.mode == Mode::CwReverse);
+    QVERIFY(e.civRigAddress == 0x5c && e.civControllerAddress == 0x45 && e.civEcho && e.civAcknowledge);
+    QCOMPARE(all.rig.linkPath + all.rig.logFile + all.rig.statusFile, u"/tmp/x/rigf.logs.txt"_s);
+    QVERIFY(e.resyncGapMs == 0 && f.fragmentBytes == 3 && f.fragmentDelayMs == 20 &&
+            f.garbageProbability == 0.25);
+    QVERIFY(f.dropProbability == 1 && f.unplugEveryMs == 2500 && f.unplugForMs == 500 && f.seed == 42);
+    QCOMPARE(all.tcpPort, std::optional<quint16>(7000));
+    const RigSimCommandLine defaults = parse({});
+    QVERIFY(defaults.emulator.family == Family::YaesuText && defaults.emulator.frequencyHz == 14076000 &&
+            !defaults.emulator.civEcho && defaults.rig.faults.fragmentBytes == 0 && !defaults.tcpPort);
+    // A refused value names its option.
+    const std::pair<const char *, const char *> refused[] = {
+        {"--family 5", "--family"},
+        {"--freq 100000000", "--freq"},
+        {"--mode SSB", "--mode"},
+        {"--civ-rig FE", "--civ-rig"},
+        {"--civ-rig E0", "--civ-controller"}, // the two addresses equal
+        {"--garbage 1.5", "--garbage"},
+        {"--unplug-every 2 --unplug-for 2", "--unplug-for"},
+        {"--seed abc", "--seed"}};
+    for (const auto &[arguments, option] : refused)
+        QVERIFY2(parse(QString::fromLatin1(arguments)).error.startsWith(QLatin1StringView(option)),
+                 arguments);
 }
 
 QTEST_GUILESS_MAIN(tst_RigSim)
