@@ -280,7 +280,7 @@ std::optional<QString> frmKorvane::Form_Load()
     }
 
     m_station = std::make_unique<Station>(m_config, m_factory);
-    connect(m_station.get(), &Station::ticking, this, &frmKorvane::Timer1_Timer);
+    connect(m_station.get(), &Station::ticking, this, &frmKorvane::showTick);
     connect(m_station.get(), &Station::displayChanged, m_txtRigFreq, &QLineEdit::setText);
     connect(m_station.get(), &Station::bandRecognised, m_combo1, &QComboBox::setEditText);
     connect(m_station.get(), &Station::lineError, this, &frmKorvane::showLineError);
@@ -385,7 +385,7 @@ void frmKorvane::SaveWindowPos()
                                 pixelsToTwips(x()), &error);
 }
 
-void frmKorvane::Timer1_Timer()
+void frmKorvane::showTick()
 {
     m_lbTime->setText(spectrum::clockText(m_now(), m_clockMode, QLocale::system()));
     // Without a sound device nothing else draws into the picture, so the grid drawn again lands on

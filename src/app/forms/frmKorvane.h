@@ -82,7 +82,9 @@ signals:
     void resetRequested(); // the operator chose "再設定"
 
 public slots:
-    void Timer1_Timer(); // the window's part of the tick: clock, and the grid without sound
+    // The window's part of each tick (the station's Timer1_Timer): the clock, and the grid
+    // without sound.
+    void showTick();
     void Combo1_Click();
     void Command1_Click();
     void Command3_Click();
