@@ -80,7 +80,9 @@ Station::OffsetSet Station::Command5_Click(QStringView offsetText)
         return OffsetSet::NotSent;
     const auto hz = aids::offsetTargetHz(*m_dialHz, offsetText);
     if (!hz)
-        return OffsetSet::NotANumber;
+        return config::wholeNumber(offsetText) ? OffsetSet::OutOfRange : OffsetSet::NotANumber;
+    if (!rig->fits(*hz))
+        return OffsetSet::OutOfRange;
     m_link.write(rig->setFrequencyWrites(*hz, m_link.civFraming()));
     return OffsetSet::Sent;
 }

@@ -52,6 +52,7 @@ public:
         Sent,       // the frame for dial + offset went out
         NotSent,    // a gate was closed: the imported offset is used up
         NotANumber, // the offset is not wholly a number: nothing sent, the operator may correct it
+        OutOfRange, // dial + offset is no frequency the family's frame carries: nothing sent, likewise
     };
     // Frequency set: the dial frequency plus the offset (Hz).
     OffsetSet Command5_Click(QStringView offsetText);

@@ -13,21 +13,40 @@ template <typename Reader> std::unique_ptr<AnswerReader> make()
 
 // The text families' answers are 11 and 14 bytes long: the receive threshold is the answer's
 // length (the event itself is ignored; Timer2 reads). CI-V and rigctld raise no receive event.
+// clang-format off
 constexpr std::array<RigCaps, 5> kRigCaps{{
-    {RigFamily::YaesuText, u"FT2000", u"Yaesu FT2000/950/450", PortKind::Device, false, 11, false,
-     AnswerTiming::RequestThenPoll, 200, false, false, &textReadRequest, &yaesuSetFrequency, &yaesuModeUsb,
-     &make<TextAnswerReader>},
-    {RigFamily::KenwoodText, u"TS480", u"Kenwood TS480/870/2000", PortKind::Device, false, 14, false,
-     AnswerTiming::RequestThenPoll, 200, false, false, &textReadRequest, &kenwoodSetFrequency,
-     &kenwoodModeUsb, &make<TextAnswerReader>},
-    {RigFamily::Civ, u"ICOM", u"ICOM", PortKind::Device, true, 0, false, AnswerTiming::PollWritesAndReads,
-     220, true, false, &civReadRequest, &civSetFrequency, &civModeUsb, &make<CivAnswerReader>},
-    {RigFamily::Ft897, u"FT897", u"Yaesu FT897", PortKind::Device, false, 5, true, AnswerTiming::ReceiveEvent,
-     0, true, true, &ft897ReadRequest, &ft897SetFrequency, &ft897ModeUsb, &make<Ft897AnswerReader>},
-    {RigFamily::Rigctld, u"RIGCTLD", u"Hamlib rigctld (network)", PortKind::RigctldAddress, false, 0, false,
-     AnswerTiming::RequestThenPoll, 200, true, false, &rigctldReadRequest, &rigctldSetFrequency,
-     &rigctldModeUsb, &make<RigctldLineReader>},
+    {.family = RigFamily::YaesuText, .titleName = u"FT2000", .settingsCaption = u"Yaesu FT2000/950/450",
+     .port = PortKind::Device, .civAddresses = false, .receiveThreshold = 11, .byteInputMode = false,
+     .timing = AnswerTiming::RequestThenPoll, .pollIntervalMs = 200, .referenceOnEveryBand = false,
+     .clickMirroredBelow10MHz = false, .maxFrequencyHz = 99'999'999,
+     .readRequest = &textReadRequest, .setFrequency = &yaesuSetFrequency, .modeUsb = &yaesuModeUsb,
+     .makeReader = &make<TextAnswerReader>},
+    {.family = RigFamily::KenwoodText, .titleName = u"TS480", .settingsCaption = u"Kenwood TS480/870/2000",
+     .port = PortKind::Device, .civAddresses = false, .receiveThreshold = 14, .byteInputMode = false,
+     .timing = AnswerTiming::RequestThenPoll, .pollIntervalMs = 200, .referenceOnEveryBand = false,
+     .clickMirroredBelow10MHz = false, .maxFrequencyHz = 99'999'999'999,
+     .readRequest = &textReadRequest, .setFrequency = &kenwoodSetFrequency, .modeUsb = &kenwoodModeUsb,
+     .makeReader = &make<TextAnswerReader>},
+    {.family = RigFamily::Civ, .titleName = u"ICOM", .settingsCaption = u"ICOM",
+     .port = PortKind::Device, .civAddresses = true, .receiveThreshold = 0, .byteInputMode = false,
+     .timing = AnswerTiming::PollWritesAndReads, .pollIntervalMs = 220, .referenceOnEveryBand = true,
+     .clickMirroredBelow10MHz = false, .maxFrequencyHz = 9'999'999'999,
+     .readRequest = &civReadRequest, .setFrequency = &civSetFrequency, .modeUsb = &civModeUsb,
+     .makeReader = &make<CivAnswerReader>},
+    {.family = RigFamily::Ft897, .titleName = u"FT897", .settingsCaption = u"Yaesu FT897",
+     .port = PortKind::Device, .civAddresses = false, .receiveThreshold = 5, .byteInputMode = true,
+     .timing = AnswerTiming::ReceiveEvent, .pollIntervalMs = 0, .referenceOnEveryBand = true,
+     .clickMirroredBelow10MHz = true, .maxFrequencyHz = 999'999'999,
+     .readRequest = &ft897ReadRequest, .setFrequency = &ft897SetFrequency, .modeUsb = &ft897ModeUsb,
+     .makeReader = &make<Ft897AnswerReader>},
+    {.family = RigFamily::Rigctld, .titleName = u"RIGCTLD", .settingsCaption = u"Hamlib rigctld (network)",
+     .port = PortKind::RigctldAddress, .civAddresses = false, .receiveThreshold = 0, .byteInputMode = false,
+     .timing = AnswerTiming::RequestThenPoll, .pollIntervalMs = 200, .referenceOnEveryBand = true,
+     .clickMirroredBelow10MHz = false, .maxFrequencyHz = 99'999'999'999,
+     .readRequest = &rigctldReadRequest, .setFrequency = &rigctldSetFrequency, .modeUsb = &rigctldModeUsb,
+     .makeReader = &make<RigctldLineReader>},
 }};
+// clang-format on
 
 } // namespace
 

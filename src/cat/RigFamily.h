@@ -53,6 +53,10 @@ struct RigCaps
     bool referenceOnEveryBand;
     // Click-to-tune below 10 MHz takes the click's offset with the opposite sign.
     bool clickMirroredBelow10MHz;
+    // The highest dial frequency the set-frequency frame's field carries (8 digits of Hz for the
+    // Yaesu text dialect, 11 for Kenwood, 10 BCD digits for CI-V, 8 of 10 Hz for the FT-897,
+    // 11 for rigctld, as its answers are read).
+    qint64 maxFrequencyHz;
 
     QByteArray (*readRequest)(const CivFraming &civ);
     Writes (*setFrequency)(qint64 hz, const CivFraming &civ);
@@ -62,10 +66,12 @@ struct RigCaps
     int code() const { return int(family); }
     QString name() const { return QString::fromUtf16(titleName); }
     QString caption() const { return QString::fromUtf16(settingsCaption); }
-    // The set-frequency frame for a dial frequency; nothing for a negative one.
+    // The set-frequency frame for a dial frequency; nothing for one that is not above 0 Hz or
+    // does not fit the frame (a frame cut to its field would move the rig elsewhere).
+    bool fits(qint64 hz) const { return hz > 0 && hz <= maxFrequencyHz; }
     Writes setFrequencyWrites(qint64 hz, const CivFraming &civ) const
     {
-        return hz < 0 ? Writes{} : setFrequency(hz, civ);
+        return fits(hz) ? setFrequency(hz, civ) : Writes{};
     }
 };
 

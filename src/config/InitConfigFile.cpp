@@ -1,10 +1,9 @@
 #include "config/InitConfigFile.h"
 
 #include "config/KeyLines.h"
+#include "config/TextFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 #include <array>
 
@@ -66,7 +65,7 @@ ReadResult parseInitConfig(const QByteArray &content, StationConfig &config)
 {
     bool tooMany = false;
     qsizetype number = 0;
-    forEachLine(content, [&](QByteArrayView bytes) {
+    forEachLine(withoutByteOrderMark(content), [&](QByteArrayView bytes) {
         if (++number > kInitConfigMaxLines) {
             tooMany = true;
             return false;
@@ -90,13 +89,19 @@ ReadResult parseInitConfig(const QByteArray &content, StationConfig &config)
 
 ReadResult readInitConfig(const QString &path, StationConfig &config)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ReadResult::Unreadable;
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return ReadResult::Unreadable;
-    return parseInitConfig(content, config);
+    QByteArray content;
+    switch (readTextFile(path, content)) {
+    case FileRead::Ok:
+        return parseInitConfig(content, config);
+    case FileRead::NotRegular:
+        return ReadResult::NotRegular;
+    case FileRead::TooLarge:
+        return ReadResult::TooLarge;
+    case FileRead::Missing:
+    case FileRead::Unreadable:
+        break;
+    }
+    return ReadResult::Unreadable;
 }
 
 QByteArray formatInitConfig(const InitConfig &cfg)
@@ -120,25 +125,7 @@ QByteArray formatInitConfig(const InitConfig &cfg)
 
 bool writeInitConfig(const QString &path, const InitConfig &cfg, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = formatInitConfig(cfg);
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return saveTextFile(path, formatInitConfig(cfg), error);
 }
 
 QString printedNumber(int n)

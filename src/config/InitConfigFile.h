@@ -11,7 +11,13 @@
 
 namespace veltrane::config {
 
-enum class ReadResult { Ok, Unreadable, TooManyLines };
+enum class ReadResult {
+    Ok,
+    Unreadable,   // missing, or it cannot be read
+    TooManyLines, // more than kInitConfigMaxLines lines
+    NotRegular,   // a folder, a FIFO, a device (or a link to one)
+    TooLarge,     // more than kTextFileLimit bytes
+};
 
 // Most lines a readable Init.cfg may hold; one more fails the whole read.
 inline constexpr int kInitConfigMaxLines = 100;
@@ -27,11 +33,12 @@ QString initConfigPath(const QString &workDir);
 //   ICOM    -> icomAddressHex, as read ("74")
 //   CONTROL -> controllerAddressHex, as read ("45")
 // Other keys and lines without "=" are skipped. More than kInitConfigMaxLines lines gives
-// TooManyLines; the values of the first 100 lines are stored all the same. Never fails
-// otherwise, whatever the bytes.
+// TooManyLines; the values of the first 100 lines are stored all the same. A file in UTF-16 or
+// UTF-8 with a byte-order mark is read as its text. Never fails otherwise, whatever the bytes.
 ReadResult parseInitConfig(const QByteArray &content, StationConfig &config);
 
-// parseInitConfig on the file's content; Unreadable when it cannot be opened or read.
+// parseInitConfig on the file's content (readTextFile: a regular file of at most 64 KiB);
+// Unreadable when it is missing or cannot be read, NotRegular or TooLarge as readTextFile says.
 ReadResult readInitConfig(const QString &path, StationConfig &config);
 
 // The settings dialog's values as the text that follows each key ("" for a value never chosen).
@@ -55,8 +62,8 @@ struct InitConfig
 // with "CAT= 1 \r\n", "RIG= 0 \r\n", "RS232C=9600,N,8,1\r\n", "ICOM=74\r\n", "CONTROL=45\r\n".
 QByteArray formatInitConfig(const InitConfig &cfg);
 
-// Replaces the file at path with formatInitConfig(cfg) atomically: a failed write leaves any
-// old file as it was. On failure returns false and, when error is given, a reason.
+// Replaces the file at path with formatInitConfig(cfg) (saveTextFile): a failed save leaves any
+// old file as it was. On failure returns false and, when error is given, the reason.
 bool writeInitConfig(const QString &path, const InitConfig &cfg, QString *error);
 
 // A number as the dialog prints it into the file: sign position (blank or "-"), the digits,

@@ -17,6 +17,17 @@ QByteArray encodeSystemText(const QString &text)
     return encoder.encode(text);
 }
 
+QByteArray withoutByteOrderMark(const QByteArray &content)
+{
+    if (content.startsWith("\xEF\xBB\xBF"))
+        return encodeSystemText(QString::fromUtf8(content.sliced(3)));
+    const bool littleEndian = content.startsWith("\xFF\xFE");
+    if (!littleEndian && !content.startsWith("\xFE\xFF"))
+        return content;
+    QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    return encodeSystemText(decoder.decode(QByteArrayView(content).sliced(2)));
+}
+
 std::optional<KeyLine> splitKeyLine(const QString &line)
 {
     const qsizetype eq = line.indexOf(u'=');

@@ -1,12 +1,10 @@
 #include "config/WindowPositionFile.h"
 
 #include "config/KeyLines.h"
+#include "config/TextFile.h"
 #include "config/TextNumber.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +18,7 @@ QString windowPositionPath(const QString &workDir)
 WindowPosition parseWindowPosition(const QByteArray &content)
 {
     WindowPosition pos;
-    forEachLine(content, [&](QByteArrayView bytes) {
+    forEachLine(withoutByteOrderMark(content), [&](QByteArrayView bytes) {
         if (!bytes.contains('='))
             return true;
         const auto keyLine = splitKeyLine(decodeSystemText(bytes));
@@ -37,13 +35,17 @@ WindowPosition parseWindowPosition(const QByteArray &content)
 
 int readWindowPosition(const QString &path, WindowPosition &pos)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QFileInfo::exists(path) ? kWindowPositionUnreadable : kWindowPositionFileMissing;
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray content;
+    switch (readTextFile(path, content)) {
+    case FileRead::Ok:
+        break;
+    case FileRead::Missing:
+        return kWindowPositionFileMissing;
+    case FileRead::NotRegular:
+    case FileRead::TooLarge:
+    case FileRead::Unreadable:
         return kWindowPositionUnreadable;
+    }
     const WindowPosition read = parseWindowPosition(content);
     if (read.top)
         pos.top = read.top;
@@ -62,14 +64,7 @@ QByteArray formatWindowPosition(double topTwips, double leftTwips)
 
 bool writeWindowPosition(const QString &path, double topTwips, double leftTwips, QString *error)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = formatWindowPosition(topTwips, leftTwips);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return saveTextFile(path, formatWindowPosition(topTwips, leftTwips), error);
 }
 
 QString windowPositionErrorTitle()

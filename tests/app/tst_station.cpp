@@ -120,6 +120,9 @@ void tst_Station::retunes()
     // An offset that is not wholly a number sends nothing and is left for the operator to mend.
     QCOMPARE(s.writesOf([&] { result = s.station.Command5_Click(u"52x"); }), Writes{});
     QCOMPARE(result, app::Station::OffsetSet::NotANumber);
+    // Beyond what the family's frame carries (nine digits for the Yaesu text dialect): nothing.
+    QCOMPARE(s.writesOf([&] { result = s.station.Command5_Click(u"99999999999"); }), Writes{});
+    QCOMPARE(result, app::Station::OffsetSet::OutOfRange);
     QVERIFY(s.station.timer1().isActive()); // neither retune touches the tick
     QCOMPARE(s.station.timer1().interval(), 200);
 }

@@ -5,16 +5,22 @@
 #include "config/CatAddress.h"
 #include "config/InitConfigFile.h"
 #include "config/SerialDeviceList.h"
+#include "config/TextFile.h"
 #include "config/TextNumber.h"
 #include "config/WindowPositionFile.h"
 #include "support/InitCfgBytes.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <clocale>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace veltrane::config;
@@ -120,8 +126,94 @@ private slots:
         QCOMPARE(sixValues(state), u"JA1ABC|1| 0 |9600,N,8,1|74|45"_s);
         StationConfig untouched;
         QCOMPARE(readInitConfig(dir.filePath(u"missing"_s), untouched), ReadResult::Unreadable);
-        QCOMPARE(readInitConfig(dir.path(), untouched), ReadResult::Unreadable);
+        QCOMPARE(readInitConfig(dir.path(), untouched), ReadResult::NotRegular);
         QCOMPARE(sixValues(untouched), u"|~|~|~||"_s);
+    }
+
+    // Only regular files of a bounded size are read; nothing blocks, nothing grows without end.
+    void hostileFiles()
+    {
+        QTemporaryDir dir;
+        const QString regular = dir.filePath(u"regular"_s);
+        QVERIFY(writeBytes(regular, "CAT=3\r\n"));
+        QVERIFY(writeBytes(dir.filePath(u"limit"_s), QByteArray(kTextFileLimit, 'x')));
+        QVERIFY(writeBytes(dir.filePath(u"huge"_s), QByteArray(kTextFileLimit + 1, 'x')));
+        QVERIFY(QFile::link(regular, dir.filePath(u"link"_s)));
+        QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"zero"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"gone"_s), dir.filePath(u"dangling"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
+        const std::pair<const char16_t *, ReadResult> kinds[] = {{u"regular", ReadResult::Ok},
+                                                                 {u"link", ReadResult::Ok},
+                                                                 {u"limit", ReadResult::Ok},
+                                                                 {u"huge", ReadResult::TooLarge},
+                                                                 {u"zero", ReadResult::NotRegular},
+                                                                 {u"fifo", ReadResult::NotRegular},
+                                                                 {u"dangling", ReadResult::NotRegular},
+                                                                 {u"missing", ReadResult::Unreadable}};
+        for (const auto &[name, result] : kinds) {
+            StationConfig config;
+            QCOMPARE(readInitConfig(dir.filePath(QString::fromUtf16(name)), config), result);
+            WindowPosition pos;
+            QCOMPARE(readWindowPosition(dir.filePath(QString::fromUtf16(name)), pos),
+                     result == ReadResult::Ok                  ? 0
+                     : name == std::u16string_view(u"missing") ? 53
+                                                               : 75);
+        }
+    }
+
+    // Files an editor on another system saved: a byte-order mark, LF CR line ends.
+    void encodingsAndLineEnds()
+    {
+        const QByteArray utf16le =
+            QByteArray("\xFF\xFE") +
+            QByteArray(reinterpret_cast<const char *>(u"MYCALL=ja1abc\r\nCAT= 3 \r\n"), 52);
+        QByteArray utf16be = utf16le;
+        for (qsizetype i = 0; i + 1 < utf16be.size(); i += 2)
+            std::swap(utf16be[i], utf16be[i + 1]);
+        for (const QByteArray &content : {utf16le, utf16be, "\xEF\xBB\xBFMYCALL=ja1abc\r\nCAT= 3 \r\n"_ba}) {
+            StationConfig config;
+            QCOMPARE(parseInitConfig(content, config), ReadResult::Ok);
+            QCOMPARE(config.myCall + u'|' + config.catPort.value_or(QString()), u"JA1ABC|3"_s);
+        }
+        StationConfig config; // 58 lines ended by LF CR are 58 lines, not 116
+        QCOMPARE(parseInitConfig(lines(57, "x").replace("\r\n", "\n\r") + "CAT=4\n\r", config),
+                 ReadResult::Ok);
+        QCOMPARE(config.catPort, std::optional<QString>(u"4"_s));
+    }
+
+    // A save that cannot complete leaves the old file whole and says why. Needs root for the
+    // small disk (a tmpfs) and the read-only one.
+    void failedSavesKeepTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.path());
+        if (::geteuid() != 0 || ::mount("tmpfs", path.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("a small tmpfs needs root");
+        const auto unmount = qScopeGuard([&] { ::umount2(path.constData(), MNT_DETACH); });
+        const QString file = initConfigPath(dir.path());
+        const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
+                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s};
+        QString reason;
+        QVERIFY(writeInitConfig(file, cfg, &reason));
+        const QByteArray good = fileBytes(file);
+        QFile filler(dir.filePath(u"filler"_s));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(1024, 'x')) > 0) {
+        }
+        QVERIFY(!writeInitConfig(file, cfg, &reason));
+        QVERIFY2(reason.startsWith(u"ディスクの空きが足りません。"), qPrintable(reason));
+        QVERIFY(!writeWindowPosition(windowPositionPath(dir.path()), 1, 2, &reason));
+        QCOMPARE(fileBytes(file), good);
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QCOMPARE(left, (QStringList{u"Init.cfg"_s, u"filler"_s})); // no half-written file beside it
+        filler.close();
+        QVERIFY(QFile::remove(dir.filePath(u"filler"_s)));
+        QCOMPARE(::mount("tmpfs", path.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=16k"), 0);
+        QVERIFY(!writeInitConfig(file, cfg, &reason));
+        QVERIFY2(reason.startsWith(u"読み取り専用のディスクです。"), qPrintable(reason));
+        QCOMPARE(fileBytes(file), good);
+        qInfo().noquote() << "Init.cfg kept at" << good.size() << "bytes; read-only disk:" << reason;
     }
 
     void positionParse_data()

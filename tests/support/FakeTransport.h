@@ -45,12 +45,14 @@ public:
         m_input += bytes;
         bytesArrived();
     }
-    // The device goes away as an unplugged adapter does.
-    void vanish()
+    // The device goes away as an unplugged adapter does (or a server that closes the connection
+    // right after its last answer, whose bytes can still be read while the loss is reported).
+    void vanish(const QByteArray &lastAnswer = {})
     {
         m_open = false;
-        m_input.clear();
+        m_input = lastAnswer;
         emit deviceLost();
+        m_input.clear();
     }
     void raise(int code) { emit commEvent(code); }
     QByteArray written() const { return writes.join(); }

@@ -6,6 +6,7 @@
 #include "cat/CommEvents.h"
 #include "cat/FrequencyDisplay.h"
 #include "config/InitConfigFile.h"
+#include "config/TextFile.h"
 #include "config/WindowPositionFile.h"
 #include "spectrum/ClockText.h"
 #include "spectrum/SoundCardEngine.h"
@@ -244,9 +245,14 @@ void frmKorvane::buildControls()
 
 QString frmKorvane::titleFor(const config::StationConfig &config, const QString &portStatus)
 {
+    // A value from the file is shown up to a length a title can hold.
+    const auto shown = [](const QString &value) {
+        constexpr qsizetype kLongest = 40;
+        return value.size() <= kLongest ? value : value.first(kLongest - 1) + u'…';
+    };
     const QString rigName = config.rig.caps ? config.rig.caps->name() : QString();
-    return QStringLiteral("Veltrane / ") + config.myCall + QStringLiteral(" /CAT=") +
-           config.catPort.value_or(QString()) + QStringLiteral(" /RIG=") + rigName +
+    return QStringLiteral("Veltrane / ") + shown(config.myCall) + QStringLiteral(" /CAT=") +
+           shown(config.catPort.value_or(QString())) + QStringLiteral(" /RIG=") + rigName +
            QStringLiteral(" /STATUS:") + portStatus + QStringLiteral(" /") + QStringLiteral("Ver 1.05");
 }
 
@@ -277,6 +283,11 @@ std::optional<QString> frmKorvane::Form_Load()
             .arg(QDir::toNativeSeparators(m_config.workDir));
     case config::ReadResult::TooManyLines:
         return QStringLiteral("Init.cfg has more than %1 lines.").arg(config::kInitConfigMaxLines);
+    case config::ReadResult::NotRegular:
+        return QStringLiteral("Init.cfg is not a regular file in %1.")
+            .arg(QDir::toNativeSeparators(m_config.workDir));
+    case config::ReadResult::TooLarge:
+        return QStringLiteral("Init.cfg is larger than %1 KiB.").arg(config::kTextFileLimit / 1024);
     }
 
     m_station = std::make_unique<Station>(m_config, m_factory);
@@ -430,7 +441,9 @@ void frmKorvane::Command4_Click()
 
 void frmKorvane::Command5_Click()
 {
-    if (m_station && m_station->Command5_Click(m_txtDeffF->text()) == Station::OffsetSet::NotANumber)
+    using OffsetSet = Station::OffsetSet;
+    const OffsetSet result = m_station ? m_station->Command5_Click(m_txtDeffF->text()) : OffsetSet::NotSent;
+    if (result == OffsetSet::NotANumber || result == OffsetSet::OutOfRange)
         return; // nothing sent: the operator can correct the offset
     m_command5->setEnabled(false);
     m_txtDeffF->clear();

@@ -95,6 +95,7 @@ QString CatLink::configurePort()
     m_transport = m_factory(*parsed.address);
     connect(m_transport.get(), &Transport::commEvent, this, &CatLink::MSComm1_OnComm);
     connect(m_transport.get(), &Transport::deviceLost, this, [this] {
+        readAndShow(m_transport->readAll()); // an answer that came just before the loss still counts
         resetReader();
         emit deviceLost();
     });

@@ -79,6 +79,8 @@ bool TcpPort::write(const QByteArray &data)
 
 QByteArray TcpPort::readAll()
 {
+    if (!m_leftover.isEmpty())
+        return std::exchange(m_leftover, {});
     if (!isOpen())
         return {};
     if (settings().inputLength > 0)
@@ -88,11 +90,12 @@ QByteArray TcpPort::readAll()
 
 qint64 TcpPort::bytesWaiting() const
 {
-    return isOpen() ? m_socket.bytesAvailable() : 0;
+    return m_leftover.size() + (isOpen() ? m_socket.bytesAvailable() : 0);
 }
 
 void TcpPort::discardInput()
 {
+    m_leftover.clear();
     if (isOpen())
         m_socket.readAll();
 }
@@ -138,8 +141,12 @@ void TcpPort::onDisconnected()
     if (!m_connected)
         return;
     m_connected = false;
+    // What arrived before the far end closed (a serial server that drops after each exchange)
+    // stays readable while the loss is reported.
+    m_leftover = m_socket.readAll();
     m_socket.abort();
     emit deviceLost();
+    m_leftover.clear();
 }
 
 } // namespace veltrane::cat

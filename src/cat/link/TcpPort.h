@@ -5,7 +5,8 @@
 //    then on, and what is written while connecting goes out once the connection stands;
 //  - a connection that is refused, not made within the connect time-out or whose host is not
 //    found closes the port quietly, as a failed open would (the keep-alive tries again);
-//  - a connection that the far end drops closes the port and reports deviceLost() once;
+//  - a connection that the far end drops closes the port and reports deviceLost() once; what
+//    arrived before the drop can still be read while deviceLost() is being handled;
 //  - restart() keeps the connection and only discards what waits;
 //  - the receive threshold raises comm code 2 as on a serial port; line settings do not apply
 //    and are ignored.
@@ -62,6 +63,7 @@ private:
     OpenFailure m_openFailure = OpenFailure::None;
     QString m_openError;
     bool m_connected = false; // the connection stood: losing it is a lost device
+    QByteArray m_leftover;    // received before the far end closed, read in deviceLost()
 };
 
 } // namespace veltrane::cat

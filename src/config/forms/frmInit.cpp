@@ -367,7 +367,8 @@ void frmInit::Form_Load(const SerialControlState &serial)
 
 void frmInit::setStartupFailure(const QString &reason)
 {
-    QString line = reason;
+    constexpr qsizetype kLongest = 200; // a value from the file can be of any length
+    QString line = reason.size() <= kLongest ? reason : reason.first(kLongest - 1) + u'…';
     line.replace(u'\n', u' ');
     line.replace(u'\r', u' ');
     m_lblReason->setText(line);

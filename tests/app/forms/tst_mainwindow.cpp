@@ -248,6 +248,9 @@ void tst_MainWindow::controlsReachTheStation()
     offset->setText(u"52x"_s);
     QTest::mouseClick(command5, Qt::LeftButton);
     QVERIFY(command5->isEnabled() && offset->text() == u"52x"_s && port.writes.size() == 1);
+    offset->setText(u"99999999"_s); // 114 075 999 Hz has nine digits: no Yaesu frame carries it
+    QTest::mouseClick(command5, Qt::LeftButton);
+    QVERIFY(command5->isEnabled() && offset->text() == u"99999999"_s && port.writes.size() == 1);
     offset->setText(u"-523"_s);
     QTest::mouseClick(command5, Qt::LeftButton);
     QCOMPARE(port.writes.last(), "FA14075477;"_ba);

@@ -172,6 +172,10 @@ void tst_Link::vanishedDeviceComesBack()
     s.link.Data_Out();
     QCOMPARE(read.count(), 1);
     QCOMPARE(read.at(0).at(0).toLongLong(), 21076000);
+    // A server that drops the connection after each exchange: its last answer still counts.
+    s.rig.port->vanish("FA14076000;"_ba);
+    QCOMPARE(read.count(), 2);
+    QCOMPARE(read.at(1).at(0).toLongLong(), 14076000);
 }
 
 QTEST_GUILESS_MAIN(tst_Link)

@@ -170,6 +170,14 @@ void tst_Transports::tcpBytesThresholdAndRestart()
     QVERIFY(port.restart());
     QCOMPARE(port.bytesWaiting(), 0);
     QVERIFY(port.isConnected() && !server.hasPendingConnections());
+    // The far end answers and resets at once: the answer is read while the loss is reported.
+    QByteArray lastAnswer;
+    connect(&port, &cat::Transport::deviceLost, this, [&] { lastAnswer = port.readAll(); });
+    far->write("FA21076000;");
+    far->flush();
+    far->abort();
+    QTRY_VERIFY(!port.isOpen());
+    QCOMPARE(lastAnswer, "FA21076000;"_ba);
     // The factory makes the transport the address names.
     QVERIFY(dynamic_cast<cat::QtSerialPort *>(cat::makeTransport(serial(u"/dev/ttyS0"_s).address).get()));
     QVERIFY(dynamic_cast<cat::TcpPort *>(cat::makeTransport(tcp(4532).address).get()));
