@@ -18,7 +18,9 @@
 
 #include <clocale>
 
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,6 +216,43 @@ private slots:
         QVERIFY2(reason.startsWith(u"読み取り専用のディスクです。"), qPrintable(reason));
         QCOMPARE(fileBytes(file), good);
         qInfo().noquote() << "Init.cfg kept at" << good.size() << "bytes; read-only disk:" << reason;
+    }
+
+    // The same without root: a file-size limit makes the write fail part-way (as a full disk
+    // does), and a folder without write permission refuses the save.
+    void savesFailingPartWayKeepTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString file = initConfigPath(dir.path());
+        const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
+                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s};
+        QString reason;
+        QVERIFY(writeInitConfig(file, cfg, &reason));
+        const QByteArray good = fileBytes(file);
+        {
+            rlimit old{};
+            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+            const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+            const auto restore = qScopeGuard([&] {
+                ::setrlimit(RLIMIT_FSIZE, &old);
+                std::signal(SIGXFSZ, oldSignal);
+            });
+            const rlimit small{20, old.rlim_max};
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            QVERIFY(!writeInitConfig(file, cfg, &reason));
+            QVERIFY(!writeWindowPosition(windowPositionPath(dir.path()), 1, 2, &reason));
+        }
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(fileBytes(file), good);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Init.cfg"_s});
+        if (::geteuid() == 0)
+            return; // root writes into any folder
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const auto writable = qScopeGuard(
+            [&] { QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::WriteOwner); });
+        QVERIFY(!writeInitConfig(file, cfg, &reason));
+        QVERIFY2(reason.startsWith(u"このフォルダーに書き込む許可がありません。"), qPrintable(reason));
+        QCOMPARE(fileBytes(file), good);
     }
 
     void positionParse_data()
