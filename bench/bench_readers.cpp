@@ -35,7 +35,7 @@ double nsPerCall(const std::function<void()> &call)
 
 int main()
 {
-    const cat::CivFraming civ = cat::civFraming(0x74, 0xE0);
+    const cat::Framing civ = cat::civFraming(0x74, 0xE0);
     const QByteArray yaesu = "FA14076000;";
     const QByteArray kenwoodTwo = "FA;FA00014076000;FA00014076000;";
     const QByteArray civEchoAnswer = QByteArray::fromHex("FEFE74E003FDFEFEE074030060071400FD");
@@ -61,7 +61,10 @@ int main()
          }},
         {"CI-V reader, echo + answer",
          [&] { g_sink = g_sink + civReader.take(civEchoAnswer, civ).value_or(0); }},
-        {"FT-897 answer", [&] { g_sink = g_sink + cat::ft897Answer(ft897).value_or(0); }},
+        {"FT-897 answer",
+         [&] {
+             g_sink = g_sink + cat::ft897Answer(ft897).value_or(cat::Ft897Reading{0, 0}).hz;
+         }},
         {"set frequency, CI-V",
          [&] {
              g_sink = g_sink + cat::rigCaps(cat::RigFamily::Civ).setFrequencyWrites(14076523, civ).size();

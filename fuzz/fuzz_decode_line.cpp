@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The imported offset against a few dial frequencies, and a click at a position taken from
     // the input; every family builds a frame for what results when it fits the family's range,
     // and nothing when it does not.
-    const cat::CivFraming civ = cat::civFraming(0x74, 0xE0);
+    const cat::Framing civ = cat::civFraming(0x74, 0xE0);
     for (const qint64 dial : {qint64(14'076'000), qint64(1), qint64(7'026'000)}) {
         if (const auto hz = aids::offsetTargetHz(dial, import->offset)) {
             check(*hz >= 0);
             for (const cat::RigCaps &rig : cat::allRigCaps())
-                check(rig.setFrequencyWrites(*hz, civ).isEmpty() != rig.fits(*hz));
+                check(rig.setFrequencyWrites(*hz, civ).isEmpty() != rig.fits(*hz, civ));
         }
         const double x = size > 0 ? double(data[0]) : 0.0;
         if (const auto hz = aids::clickTargetHz(dial, x, 255.0, size % 2 == 0))

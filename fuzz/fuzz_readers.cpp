@@ -32,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int step = 1 + data[0] % 16;
     const QByteArrayView input(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
 
-    const cat::CivFraming civ = cat::civFraming(0x74, 0xE0);
+    const cat::Framing civ = cat::civFraming(0x74, 0xE0);
     cat::TextAnswerReader text;
     cat::CivAnswerReader civReader;
+    cat::Ft897AnswerReader ft897;
+    ft897.requestSent();
     for (qsizetype at = 0; at < input.size(); at += step) {
         const QByteArrayView read = input.sliced(at, qMin<qsizetype>(step, input.size() - at));
         if (const auto hz = text.take(read)) {
@@ -47,8 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         check(text.pendingTail().size() <= cat::kMaxTail);
         check(civReader.pendingTail().size() <= cat::kMaxTail);
-        if (const auto hz = cat::ft897Answer(read))
-            check(*hz >= 0 && *hz <= 999'999'990 && *hz % 10 == 0);
+        check(!ft897.take(read, civ));
+    }
+    // The FT-897 reader accepts only a frequency that some five bytes of the input say.
+    if (const auto hz = ft897.answerAtQuiet()) {
+        bool said = false;
+        for (qsizetype at = 0; at + 5 <= input.size() && !said; ++at)
+            said = cat::ft897Answer(input.sliced(at, 5)).value_or(cat::Ft897Reading{-1, 0}).hz == *hz;
+        check(said && *hz % 10 == 0 && input.size() <= cat::Ft897AnswerReader::kMaxCollected);
     }
 
     // The conversions on the same bytes taken as text.

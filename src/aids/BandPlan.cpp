@@ -57,7 +57,7 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText)
     return std::nullopt;
 }
 
-cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ)
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ)
 {
     const Band *band = findBand(itemText);
     if (!band)
@@ -65,7 +65,7 @@ cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, c
     return rig.modeUsb(civ) + rig.setFrequencyWrites(band->dialHz, civ);
 }
 
-cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ)
+cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ)
 {
     const Band *band = findBand(itemText);
     if (!band || (!rig.referenceOnEveryBand && !band->textReference))

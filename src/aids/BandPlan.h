@@ -29,12 +29,12 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText);
 //                                           00 60 07 21 00 | FD
 //   rigctld, "21MHz" -> "M USB 0\n", "F 21076000\n"
 // Nothing for a text that is not an item.
-cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ);
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ);
 
 // Reference button: the set-frequency frame alone, no mode frame.
 //   CI-V, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD
 // A family without a reference frame on every band (the Yaesu and Kenwood text families) has
 // none for "50MHz": nothing is sent then.
-cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::CivFraming &civ);
+cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ);
 
 } // namespace veltrane::aids

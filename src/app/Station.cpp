@@ -28,6 +28,9 @@ Station::Station(const config::StationConfig &config, cat::TransportFactory fact
     connect(&m_timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
     connect(&m_link, &cat::CatLink::frequencyRead, this, &Station::showReading);
     connect(&m_link, &cat::CatLink::lineError, this, &Station::lineError);
+    m_staleTimer.setSingleShot(true);
+    m_staleTimer.setInterval(kStaleAfterMs);
+    connect(&m_staleTimer, &QTimer::timeout, this, &Station::turnStale);
 }
 
 QString Station::openLink()
@@ -49,6 +52,7 @@ void Station::startTimers()
 void Station::shutDown()
 {
     m_timer1.stop();
+    m_staleTimer.stop();
     m_link.stop();
 }
 
@@ -78,10 +82,12 @@ Station::OffsetSet Station::Command5_Click(QStringView offsetText)
     const cat::RigCaps *rig = retuneFamily();
     if (!rig)
         return OffsetSet::NotSent;
+    if (m_stale)
+        return OffsetSet::Stale;
     const auto hz = aids::offsetTargetHz(*m_dialHz, offsetText);
     if (!hz)
         return config::wholeNumber(offsetText) ? OffsetSet::OutOfRange : OffsetSet::NotANumber;
-    if (!rig->fits(*hz))
+    if (!rig->fits(*hz, m_link.civFraming()))
         return OffsetSet::OutOfRange;
     m_link.write(rig->setFrequencyWrites(*hz, m_link.civFraming()));
     return OffsetSet::Sent;
@@ -90,9 +96,12 @@ Station::OffsetSet Station::Command5_Click(QStringView offsetText)
 void Station::Picture1_MouseDown(double x, double width)
 {
     const cat::RigCaps *rig = retuneFamily();
-    if (!rig)
+    if (!rig || m_stale)
         return;
-    const bool mirrored = rig->clickMirroredBelow10MHz && *m_dialHz < kMirrorBelowHz;
+    // The offset is taken the other way round for a rig in lower sideband: as its answers say
+    // (FT-897), or below 10 MHz until an answer has said.
+    const bool mirrored =
+        rig->clickMirroredBelow10MHz && m_link.rigInLowerSideband().value_or(*m_dialHz < kMirrorBelowHz);
     if (const auto hz = aids::clickTargetHz(*m_dialHz, x, width, mirrored))
         m_link.write(rig->setFrequencyWrites(*hz, m_link.civFraming()));
 }
@@ -116,6 +125,12 @@ void Station::Timer1_Timer()
 void Station::showReading(qint64 hz)
 {
     m_dialHz = hz;
+    m_lastReadingAt = QDateTime::currentDateTime();
+    m_staleTimer.start();
+    if (m_stale) {
+        m_stale = false;
+        emit staleChanged(false, m_lastReadingAt);
+    }
     // The band list follows changes of the display only: between two changes the operator's
     // own pick in the list stands.
     const QString text = cat::displayText(hz);
@@ -124,6 +139,12 @@ void Station::showReading(qint64 hz)
     m_displayText = text;
     emit displayChanged(text);
     recogniseBand(double(hz) / 1e6);
+}
+
+void Station::turnStale()
+{
+    m_stale = true;
+    emit staleChanged(true, m_lastReadingAt);
 }
 
 void Station::recogniseBand(double mhz)

@@ -3,7 +3,8 @@
 // and the rig's dial frequency as a number (known once the rig has answered), with the
 // operator's actions as methods: band pick, reference, frequency set from an offset, tune to a
 // picture click, and the tick itself. When a retune may send is decided in one place
-// (retuneFamily): CAT configured, port open, a dial frequency read, a family of the table.
+// (retuneFamily): CAT configured, port open, a dial frequency read, a family of the table; and
+// nothing is sent from a stale dial.
 //
 // The station reports what the window shows: the display text, the band the dial lies in,
 // line errors. It builds no control, shows no box and reads no clipboard; the main window maps
@@ -12,6 +13,7 @@
 #include "cat/link/CatLink.h"
 #include "config/StationConfig.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
@@ -30,6 +32,7 @@ public:
     const config::StationConfig &config() const { return m_config; }
     cat::CatLink &link() { return m_link; }
     QTimer &timer1() { return m_timer1; }
+    QTimer &staleTimer() { return m_staleTimer; }
 
     // Start-up, in the order the main window's load runs them; each gives the reason start-up
     // cannot go on, or an empty text.
@@ -53,6 +56,7 @@ public:
         NotSent,    // a gate was closed: the imported offset is used up
         NotANumber, // the offset is not wholly a number: nothing sent, the operator may correct it
         OutOfRange, // dial + offset is no frequency the family's frame carries: nothing sent, likewise
+        Stale,      // the rig has not answered for a while: nothing sent, the offset kept
     };
     // Frequency set: the dial frequency plus the offset (Hz).
     OffsetSet Command5_Click(QStringView offsetText);
@@ -68,6 +72,10 @@ public:
     void Timer1_Timer();
 
     std::optional<qint64> dialHz() const { return m_dialHz; }
+    // No answer accepted for kStaleAfterMs since the last one: the dial shown may no longer be
+    // the rig's, and nothing is sent from it.
+    bool isStale() const { return m_stale; }
+    static constexpr int kStaleAfterMs = 3000;
 
 signals:
     void ticking();
@@ -77,18 +85,24 @@ signals:
     void bandRecognised(const QString &bandItem);
     // A line error the operator must be asked about (OK ignores it, Cancel closes the port).
     void lineError(const QString &message);
+    // The display turned old (no answer since `since`, local time) or fresh again.
+    void staleChanged(bool stale, const QDateTime &since);
 
 private:
     // The gates of every retune, in this order: CAT configured, port open, a dial frequency
     // above 0 read, a family of the table. The family when all are open, else null.
     const cat::RigCaps *retuneFamily() const;
     void showReading(qint64 hz);
+    void turnStale();
     void recogniseBand(double mhz);
 
     const config::StationConfig m_config;
     cat::CatLink m_link;
     QTimer m_timer1;
     std::optional<qint64> m_dialHz;
+    QTimer m_staleTimer;
+    bool m_stale = false;
+    QDateTime m_lastReadingAt;
     QString m_displayText; // what the display shows: a reading's text or the operator's typing
 };
 

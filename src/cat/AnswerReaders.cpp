@@ -61,7 +61,7 @@ bool isBcd(QByteArrayView bytes)
     return true;
 }
 
-std::optional<qint64> TextAnswerReader::take(QByteArrayView received, const CivFraming &)
+std::optional<qint64> TextAnswerReader::take(QByteArrayView received, const Framing &)
 {
     const Joined joined(m_tail, received);
     const QByteArrayView buf = joined.view();
@@ -97,15 +97,17 @@ std::optional<qint64> TextAnswerReader::take(QByteArrayView received, const CivF
             keepTail(m_tail, buf.sliced(p));
             break;
         }
-        if (buf[j] == ';' && digits > 0 && !result && hz > kTextLowHz && hz < kTextHighHz)
+        if (buf[j] == ';' && digits > 0 && !result && hz > kTextLowHz && hz < kTextHighHz) {
             result = hz;
+            m_digits = int(digits);
+        }
         // A complete answer, the echo "FA;" or "FA" followed by noise: go on after it.
         i = j;
     }
     return result;
 }
 
-std::optional<qint64> CivAnswerReader::take(QByteArrayView received, const CivFraming &civ)
+std::optional<qint64> CivAnswerReader::take(QByteArrayView received, const Framing &civ)
 {
     const Joined joined(m_tail, received);
     if (civ.preamble.isEmpty() || civ.rigAddress.isEmpty() || civ.controllerAddress.isEmpty())
@@ -119,25 +121,24 @@ std::optional<qint64> CivAnswerReader::take(QByteArrayView received, const CivFr
 
     const QByteArrayView buf = joined.view();
     const qsizetype n = buf.size();
-    const qsizetype frameSize = header.size() + kCivFrequencyBytes;
-
     std::optional<qint64> result;
     qsizetype tailStart = -1;
     for (qsizetype from = 0;;) {
         const qsizetype p = buf.indexOf(header, from);
         if (p < 0)
             break;
-        if (p + frameSize > n) { // header with fewer than five bytes after it
+        const qsizetype at = p + header.size();
+        // Older rigs answer with four frequency bytes (up to 99.999999 MHz), the others with five.
+        const qsizetype count = at + 4 < n && buf.sliced(at + 4, 1) == civ.end ? 4 : kCivFrequencyBytes;
+        if (at + count > n) { // header with fewer bytes after it than an answer has
             tailStart = p;
             break;
         }
-        const QByteArrayView data = buf.sliced(p + header.size(), kCivFrequencyBytes);
+        const QByteArrayView data = buf.sliced(at, count);
         if (!result && isBcd(data)) {
-            std::array<char, kCivFrequencyBytes> reversed{};
-            for (qsizetype k = 0; k < kCivFrequencyBytes; ++k)
-                reversed[size_t(k)] = data[kCivFrequencyBytes - 1 - k];
-            // f4 .. f0 as ten digits is the frequency in Hz; SetFrequency gives Hz / 10 000.
-            const qint64 hz = std::llround(SetFrequency(BytesToHex(QByteArrayView(reversed)), 10) * 10'000.0);
+            qint64 hz = 0;
+            for (qsizetype k = count - 1; k >= 0; --k) // least significant pair first
+                hz = hz * 100 + (quint8(data[k]) >> 4) * 10 + (quint8(data[k]) & 0x0F);
             if (hz >= kCivLowHz && hz <= kCivHighHz)
                 result = hz;
         }
@@ -181,7 +182,7 @@ std::optional<qint64> rigctldFrequency(QByteArrayView line)
 
 } // namespace
 
-std::optional<qint64> RigctldLineReader::take(QByteArrayView received, const CivFraming &)
+std::optional<qint64> RigctldLineReader::take(QByteArrayView received, const Framing &)
 {
     std::optional<qint64> result;
     QByteArrayView rest = received;
@@ -209,19 +210,92 @@ std::optional<qint64> RigctldLineReader::take(QByteArrayView received, const Civ
     return result;
 }
 
-std::optional<qint64> ft897Answer(QByteArrayView received)
+namespace {
+
+bool isFt897Mode(quint8 code)
+{
+    switch (code & 0x7F) {
+    case 0x00:
+    case 0x01:
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x06:
+    case 0x08:
+    case 0x0A:
+    case 0x0C:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::optional<Ft897Reading> ft897Answer(QByteArrayView received)
 {
     if (received.size() != 5)
         return std::nullopt;
     const QByteArrayView digits = received.first(4);
-    if (!isBcd(digits))
+    const auto mode = quint8(received[4]);
+    if (!isBcd(digits) || !isFt897Mode(mode))
         return std::nullopt;
     qint64 tensOfHz = 0;
     for (const char b : digits) {
         const auto v = quint8(b);
         tensOfHz = tensOfHz * 100 + (v >> 4) * 10 + (v & 0x0F);
     }
-    return tensOfHz * 10;
+    return Ft897Reading{tensOfHz * 10, mode};
+}
+
+std::optional<qint64> Ft897AnswerReader::take(QByteArrayView received, const Framing &)
+{
+    if (!m_collecting)
+        return std::nullopt; // no request outstanding: acknowledges and noise
+    if (m_collected.size() + received.size() > kMaxCollected) {
+        reset(); // far more than an answer: the line is noise until the next request
+        return std::nullopt;
+    }
+    m_collected += received;
+    return std::nullopt;
+}
+
+void Ft897AnswerReader::reset()
+{
+    m_collected.clear();
+    m_collecting = false;
+}
+
+void Ft897AnswerReader::requestSent()
+{
+    m_collected.clear();
+    m_collecting = true;
+}
+
+bool Ft897AnswerReader::waitsForQuiet() const
+{
+    return m_collecting && m_collected.size() >= 5;
+}
+
+std::optional<qint64> Ft897AnswerReader::answerAtQuiet()
+{
+    if (!waitsForQuiet())
+        return std::nullopt;
+    std::optional<Ft897Reading> agreed;
+    bool conflict = false;
+    for (qsizetype at = 0; at + 5 <= m_collected.size(); ++at) {
+        const auto reading = ft897Answer(QByteArrayView(m_collected).sliced(at, 5));
+        if (!reading)
+            continue;
+        if (agreed && (agreed->hz != reading->hz || agreed->mode != reading->mode))
+            conflict = true;
+        agreed = reading;
+    }
+    reset();
+    if (!agreed || conflict)
+        return std::nullopt;
+    m_lowerSideband = (agreed->mode & 0x7F) == 0x00;
+    return agreed->hz;
 }
 
 } // namespace veltrane::cat

@@ -25,9 +25,20 @@ class AnswerReader
 public:
     virtual ~AnswerReader() = default;
     // Hz of the answer the bytes complete, or nothing.
-    virtual std::optional<qint64> take(QByteArrayView received, const CivFraming &civ) = 0;
+    virtual std::optional<qint64> take(QByteArrayView received, const Framing &civ) = 0;
     // Forgets any unfinished answer kept from earlier reads (port reopened).
     virtual void reset() {}
+
+    // For answers without an end mark (the FT-897's): the link says when it wrote the read
+    // request, and when the line has been quiet for a moment after the answer's bytes came.
+    // take() then only collects; answerAtQuiet() judges what was collected.
+    virtual void requestSent() {}
+    virtual bool waitsForQuiet() const { return false; }
+    virtual std::optional<qint64> answerAtQuiet() { return std::nullopt; }
+    // What the last accepted answer told besides the frequency: the digits of the Yaesu text
+    // answer's field (8 or 9), and whether the rig is in lower sideband (FT-897).
+    virtual int answerDigits() const { return 0; }
+    virtual std::optional<bool> lowerSideband() const { return std::nullopt; }
 };
 
 // Longest unfinished tail a reader keeps between reads; longer than any answer, so a longer
@@ -42,13 +53,15 @@ class TextAnswerReader final : public AnswerReader
 {
 public:
     // Hz of the first complete valid answer in the kept tail followed by received.
-    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ = {}) override;
+    std::optional<qint64> take(QByteArrayView received, const Framing &civ = {}) override;
     void reset() override { m_tail.clear(); }
     // The unfinished answer kept for the next read (for tests and diagnostics).
     QByteArray pendingTail() const { return m_tail; }
+    int answerDigits() const override { return m_digits; }
 
 private:
     QByteArray m_tail;
+    int m_digits = 0;
 };
 
 // Family 2: the answer is FE FE, controller address, rig address, 03, five BCD bytes (least
@@ -58,7 +71,7 @@ private:
 class CivAnswerReader final : public AnswerReader
 {
 public:
-    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ) override;
+    std::optional<qint64> take(QByteArrayView received, const Framing &civ) override;
     void reset() override { m_tail.clear(); }
     QByteArray pendingTail() const { return m_tail; }
 
@@ -76,7 +89,7 @@ private:
 class RigctldLineReader final : public AnswerReader
 {
 public:
-    std::optional<qint64> take(QByteArrayView received, const CivFraming &civ = {}) override;
+    std::optional<qint64> take(QByteArrayView received, const Framing &civ = {}) override;
     void reset() override
     {
         m_line.clear();
@@ -91,18 +104,39 @@ private:
     bool m_skipping = false; // inside an overlong line: drop up to its newline
 };
 
-// Family 3: exactly five bytes, the first four the frequency in 10 Hz units as eight BCD
-// digits, most significant first; the fifth (the mode) is ignored. No range test.
-//   01 40 76 52 01 -> 14 076 520; four or six bytes, or a nibble above 9 -> nothing
-std::optional<qint64> ft897Answer(QByteArrayView received);
+// Family 3: five bytes, the first four the frequency in 10 Hz units as eight BCD digits, most
+// significant first, the fifth the rig's mode (00 LSB, 01 USB, 02 CW, 03 CW-R, 04 AM, 06 WFM,
+// 08 FM, 0A DIG, 0C PKT; with 80 added for the narrow filter). No range test.
+//   01 40 76 52 01 -> 14 076 520 in USB; four or six bytes, a nibble above 9, mode 05 -> nothing
+struct Ft897Reading
+{
+    qint64 hz;
+    quint8 mode;
+};
+std::optional<Ft897Reading> ft897Answer(QByteArrayView received);
 
+// The FT-897 answers its read request with five bytes and every set command with one
+// acknowledge byte, and a USB adapter may hand the five over in pieces; nothing marks where an
+// answer begins. So the reader takes only what arrives after a read request (the link discards
+// what waited before it), and judges it once the line has gone quiet: exactly one answer's
+// worth that reads as an answer counts; a longer run counts only when every five-byte window in
+// it that reads as an answer says the same (an acknowledge or a stray byte before or after the
+// answer); anything else is dropped, and the next request starts afresh.
 class Ft897AnswerReader final : public AnswerReader
 {
 public:
-    std::optional<qint64> take(QByteArrayView received, const CivFraming &) override
-    {
-        return ft897Answer(received);
-    }
+    std::optional<qint64> take(QByteArrayView received, const Framing &) override;
+    void reset() override;
+    void requestSent() override;
+    bool waitsForQuiet() const override;
+    std::optional<qint64> answerAtQuiet() override;
+    std::optional<bool> lowerSideband() const override { return m_lowerSideband; }
+    static constexpr qsizetype kMaxCollected = 16;
+
+private:
+    QByteArray m_collected;
+    bool m_collecting = false;
+    std::optional<bool> m_lowerSideband;
 };
 
 // True when both nibbles of every byte are decimal digits: 00 60 02 07 00 yes, 0A no.

@@ -43,7 +43,7 @@ QString lastDigits(qint64 value, int width)
 }
 
 // The CI-V header towards the rig: preamble, rig address, controller address, command.
-QByteArray civHeader(const CivFraming &civ, char command)
+QByteArray civHeader(const Framing &civ, char command)
 {
     QByteArray frame;
     frame.reserve(civ.preamble.size() + civ.rigAddress.size() + civ.controllerAddress.size() + 1);
@@ -64,10 +64,10 @@ QByteArray bytesOf(const QString &hex)
 
 } // namespace
 
-CivFraming civFraming(quint8 rigAddress, quint8 controllerAddress)
+Framing civFraming(quint8 rigAddress, quint8 controllerAddress)
 {
-    return CivFraming{QByteArray("\xFE\xFE", 2), QByteArray(1, char(rigAddress)),
-                      QByteArray(1, char(controllerAddress)), QByteArray(1, '\xFD')};
+    return Framing{QByteArray("\xFE\xFE", 2), QByteArray(1, char(rigAddress)),
+                   QByteArray(1, char(controllerAddress)), QByteArray(1, '\xFD')};
 }
 
 QString Frequency_Convert(const QString &catWork)
@@ -125,74 +125,74 @@ double SetFrequency(QStringView text, int count)
     return sum;
 }
 
-QByteArray textReadRequest(const CivFraming &)
+QByteArray textReadRequest(const Framing &)
 {
     return QByteArrayLiteral("FA;");
 }
 
-QByteArray civReadRequest(const CivFraming &civ)
+QByteArray civReadRequest(const Framing &civ)
 {
     return civHeader(civ, '\x03') + civ.end;
 }
 
-QByteArray ft897ReadRequest(const CivFraming &)
+QByteArray ft897ReadRequest(const Framing &)
 {
     return QByteArray("\x00\x00\x00\x00\x03", 5);
 }
 
-QByteArray rigctldReadRequest(const CivFraming &)
+QByteArray rigctldReadRequest(const Framing &)
 {
     return QByteArrayLiteral("f\n");
 }
 
-Writes yaesuSetFrequency(qint64 hz, const CivFraming &)
+Writes yaesuSetFrequency(qint64 hz, const Framing &framing)
 {
-    const QByteArray digits = QByteArray::number(hz);
-    return {(digits.size() <= 7 ? "FA0"_ba : "FA"_ba) + digits + ';'};
+    const int width = framing.textDigits == 9 ? 9 : 8;
+    return {"FA"_ba + QByteArray::number(hz).rightJustified(width, '0') + ';'};
 }
 
-Writes kenwoodSetFrequency(qint64 hz, const CivFraming &)
+Writes kenwoodSetFrequency(qint64 hz, const Framing &)
 {
     const QByteArray digits = QByteArray::number(hz);
     return {"FA"_ba + QByteArray(qMax<qsizetype>(0, 11 - digits.size()), '0') + digits + ';'};
 }
 
-Writes civSetFrequency(qint64 hz, const CivFraming &civ)
+Writes civSetFrequency(qint64 hz, const Framing &civ)
 {
     return {civHeader(civ, '\x05'), bytesOf(Frequency_Convert(lastDigits(hz, 10))), civ.end};
 }
 
-Writes ft897SetFrequency(qint64 hz, const CivFraming &)
+Writes ft897SetFrequency(qint64 hz, const Framing &)
 {
     return {bytesOf(lastDigits(hz / 10, 8) + u"01"_s)};
 }
 
-Writes rigctldSetFrequency(qint64 hz, const CivFraming &)
+Writes rigctldSetFrequency(qint64 hz, const Framing &)
 {
     return {"F "_ba + QByteArray::number(hz) + '\n'};
 }
 
-Writes yaesuModeUsb(const CivFraming &)
+Writes yaesuModeUsb(const Framing &)
 {
     return {QByteArrayLiteral("MD02;")};
 }
 
-Writes kenwoodModeUsb(const CivFraming &)
+Writes kenwoodModeUsb(const Framing &)
 {
     return {QByteArrayLiteral("MD2;")};
 }
 
-Writes civModeUsb(const CivFraming &civ)
+Writes civModeUsb(const Framing &civ)
 {
     return {civHeader(civ, '\x06') + '\x01' + civ.end};
 }
 
-Writes ft897ModeUsb(const CivFraming &)
+Writes ft897ModeUsb(const Framing &)
 {
     return {QByteArray("\x01\x00\x00\x00\x07", 5)};
 }
 
-Writes rigctldModeUsb(const CivFraming &)
+Writes rigctldModeUsb(const Framing &)
 {
     return {QByteArrayLiteral("M USB 0\n")};
 }

@@ -17,19 +17,22 @@ namespace veltrane::cat {
 // The writes of one operation, in order; each element is ONE write to the port.
 using Writes = QList<QByteArray>;
 
-// CI-V framing bytes: preamble FE FE, the rig's address (one byte), this station's (the
-// controller's) address (one byte) and the end byte FD.
-struct CivFraming
+// What the frames of a link are built with besides the frequency. CI-V: preamble FE FE, the
+// rig's address (one byte), this station's (the controller's) address (one byte) and the end
+// byte FD. Yaesu text: the width of the frequency field, as the rig's own answers show it
+// (8 digits for the FT-2000/950/450, 9 for the newer rigs; 0 until an answer came: 8).
+struct Framing
 {
     QByteArray preamble;
     QByteArray rigAddress;
     QByteArray controllerAddress;
     QByteArray end;
+    int textDigits = 0;
 };
 
 // The usual framing for a rig at rigAddress talked to by a controller at controllerAddress:
 //   civFraming(0x74, 0xE0) == {FE FE, 74, E0, FD}
-CivFraming civFraming(quint8 rigAddress, quint8 controllerAddress);
+Framing civFraming(quint8 rigAddress, quint8 controllerAddress);
 
 // Reverses the five two-digit groups of the first ten characters of a CI-V digit text, which
 // turns the frequency in Hz into the CI-V order (least significant pair first) and back again:
@@ -59,15 +62,15 @@ double SetFrequency(QStringView text, int count);
 //
 // Read-frequency requests, one write:
 //   text families "FA;"   CI-V FE FE rig ctl 03 FD   FT-897 00 00 00 00 03   rigctld "f\n"
-QByteArray textReadRequest(const CivFraming &civ);
-QByteArray civReadRequest(const CivFraming &civ);
-QByteArray ft897ReadRequest(const CivFraming &civ);
-QByteArray rigctldReadRequest(const CivFraming &civ);
+QByteArray textReadRequest(const Framing &civ);
+QByteArray civReadRequest(const Framing &civ);
+QByteArray ft897ReadRequest(const Framing &civ);
+QByteArray rigctldReadRequest(const Framing &civ);
 
 // Set-frequency frames for a dial frequency in Hz (0 or more); the one builder per family that
 // band selection, the reference button, the frequency set from an offset and click-to-tune use.
-//   Yaesu:   "FA0" + digits + ";" for 7 digits or fewer, else "FA" + digits + ";"     (one write)
-//            7 025 477 -> "FA07025477;", 14 076 523 -> "FA14076523;"
+//   Yaesu:   "FA" + digits zero-padded to the field's width (8, or 9) + ";"          (one write)
+//            7 025 477 -> "FA07025477;", 14 076 523 -> "FA14076523;" (9: "FA014076523;")
 //   Kenwood: "FA" + digits zero-padded to 11 + ";"                                    (one write)
 //            7 026 000 -> "FA00007026000;"
 //   CI-V:    FE FE rig ctl 05 | five BCD bytes, least significant pair first | FD (three writes)
@@ -76,19 +79,19 @@ QByteArray rigctldReadRequest(const CivFraming &civ);
 //            14 076 523 -> "0140765201" -> 01 40 76 52 01
 //   rigctld: "F " + whole hertz + "\n"                                                (one write)
 //            14 076 523 -> "F 14076523\n"
-Writes yaesuSetFrequency(qint64 hz, const CivFraming &civ);
-Writes kenwoodSetFrequency(qint64 hz, const CivFraming &civ);
-Writes civSetFrequency(qint64 hz, const CivFraming &civ);
-Writes ft897SetFrequency(qint64 hz, const CivFraming &civ);
-Writes rigctldSetFrequency(qint64 hz, const CivFraming &civ);
+Writes yaesuSetFrequency(qint64 hz, const Framing &civ);
+Writes kenwoodSetFrequency(qint64 hz, const Framing &civ);
+Writes civSetFrequency(qint64 hz, const Framing &civ);
+Writes ft897SetFrequency(qint64 hz, const Framing &civ);
+Writes rigctldSetFrequency(qint64 hz, const Framing &civ);
 
 // Upper-sideband mode frames, one write:
 //   Yaesu "MD02;"   Kenwood "MD2;"   CI-V FE FE rig ctl 06 01 FD   FT-897 01 00 00 00 07
 //   rigctld "M USB 0\n" (passband 0: the rig's default width)
-Writes yaesuModeUsb(const CivFraming &civ);
-Writes kenwoodModeUsb(const CivFraming &civ);
-Writes civModeUsb(const CivFraming &civ);
-Writes ft897ModeUsb(const CivFraming &civ);
-Writes rigctldModeUsb(const CivFraming &civ);
+Writes yaesuModeUsb(const Framing &civ);
+Writes kenwoodModeUsb(const Framing &civ);
+Writes civModeUsb(const Framing &civ);
+Writes ft897ModeUsb(const Framing &civ);
+Writes rigctldModeUsb(const Framing &civ);
 
 } // namespace veltrane::cat

@@ -21,13 +21,14 @@ enum class RigFamily { YaesuText = 0, KenwoodText = 1, Civ = 2, Ft897 = 3, Rigct
 
 // When the link takes a family's answers.
 enum class AnswerTiming {
-    // The request goes out at the main tick; a poll timer (Timer2) reads whatever has arrived.
+    // The request goes out at the main tick; answers are read as they arrive, and a poll timer
+    // (Timer2) reads whatever is left.
     RequestThenPoll,
-    // A poll timer of its own (Timer3) writes the request and then reads the answer to the
-    // previous one.
+    // A poll timer of its own (Timer3) writes the request and reads what waits; answers are
+    // read as they arrive too.
     PollWritesAndReads,
-    // The request goes out at the main tick; the receive event at the threshold reads, and
-    // after an accepted answer the port is cycled; what is left waiting is discarded.
+    // The request goes out at the main tick after what waits is discarded; the answer (no end
+    // mark) is collected as it arrives and judged when the line goes quiet.
     ReceiveEvent,
 };
 
@@ -57,10 +58,13 @@ struct RigCaps
     // Yaesu text dialect, 11 for Kenwood, 10 BCD digits for CI-V, 8 of 10 Hz for the FT-897,
     // 11 for rigctld, as its answers are read).
     qint64 maxFrequencyHz;
+    // The rig's answers tell the width of its frequency field (Yaesu text: 8 or 9 digits); the
+    // set frames follow the width of the last accepted answer.
+    bool widthFromAnswers;
 
-    QByteArray (*readRequest)(const CivFraming &civ);
-    Writes (*setFrequency)(qint64 hz, const CivFraming &civ);
-    Writes (*modeUsb)(const CivFraming &civ);
+    QByteArray (*readRequest)(const Framing &civ);
+    Writes (*setFrequency)(qint64 hz, const Framing &civ);
+    Writes (*modeUsb)(const Framing &civ);
     std::unique_ptr<AnswerReader> (*makeReader)();
 
     int code() const { return int(family); }
@@ -68,10 +72,14 @@ struct RigCaps
     QString caption() const { return QString::fromUtf16(settingsCaption); }
     // The set-frequency frame for a dial frequency; nothing for one that is not above 0 Hz or
     // does not fit the frame (a frame cut to its field would move the rig elsewhere).
-    bool fits(qint64 hz) const { return hz > 0 && hz <= maxFrequencyHz; }
-    Writes setFrequencyWrites(qint64 hz, const CivFraming &civ) const
+    bool fits(qint64 hz, const Framing &framing) const
     {
-        return fits(hz) ? setFrequency(hz, civ) : Writes{};
+        const qint64 max = widthFromAnswers && framing.textDigits == 9 ? 999'999'999 : maxFrequencyHz;
+        return hz > 0 && hz <= max;
+    }
+    Writes setFrequencyWrites(qint64 hz, const Framing &framing) const
+    {
+        return fits(hz, framing) ? setFrequency(hz, framing) : Writes{};
     }
 };
 

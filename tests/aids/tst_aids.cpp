@@ -23,7 +23,7 @@ QByteArray hex(const char *digits)
 }
 
 // Rig at 74, controller at 45.
-const cat::CivFraming kCiv{hex("FEFE"), hex("74"), hex("45"), hex("FD")};
+const cat::Framing kCiv{hex("FEFE"), hex("74"), hex("45"), hex("FD")};
 constexpr qint64 kNothing = -1;
 
 } // namespace

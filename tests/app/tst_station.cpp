@@ -27,12 +27,15 @@ struct Started
         reason = station.openLink() + station.prepareCivFraming();
         station.startTimers();
     }
-    // The rig answers a read with these bytes; the family's reader takes them.
+    // The rig answers a read request with these bytes; the family's reader takes them as they
+    // arrive (the FT-897's once the line has gone quiet).
     void answer(const QByteArray &bytes)
     {
+        station.link().Data_Request();
+        if (rig.port)
+            rig.port->writes.clear();
         rig.port->receive(bytes);
-        station.link().Data_Out();
-        station.link().ICOM_Data1();
+        station.link().FT897();
     }
     QList<QByteArray> writesOf(const std::function<void()> &action)
     {
@@ -57,6 +60,7 @@ private slots:
     void readingShowsTextAndBand();
     void retunes_data();
     void retunes();
+    void staleDisplaySendsNothing();
     void gates_data();
     void gates();
     void bandPickAndReference();
@@ -78,6 +82,33 @@ void tst_Station::readingShowsTextAndBand()
     QCOMPARE(shown.at(1).at(0).toString(), u"50313.000"_s);
     QCOMPARE(band.count(), 1);
     QCOMPARE(s.rig.port->writes, Writes{}); // showing sends nothing
+    // A Yaesu answering with nine digits is set with nine, and with eight again when it does.
+    s.answer("FA014076000;"_ba);
+    QCOMPARE(s.writesOf([&] { s.station.Command5_Click(u"0"); }), Writes{"FA014076000;"_ba});
+    s.answer("FA14076000;"_ba);
+    QCOMPARE(s.writesOf([&] { s.station.Command5_Click(u"0"); }), Writes{"FA14076000;"_ba});
+}
+
+void tst_Station::staleDisplaySendsNothing()
+{
+    Started s(initCfg("0"));
+    QSignalSpy stale(&s.station, &app::Station::staleChanged);
+    s.answer("FA14076000;"_ba);
+    QCOMPARE(s.station.staleTimer().interval(), 3000);
+    s.station.staleTimer().setInterval(1);
+    QTRY_VERIFY(s.station.isStale());
+    QCOMPARE(stale.at(0).at(0).toBool(), true);
+    app::Station::OffsetSet result{};
+    QCOMPARE(s.writesOf([&] {
+        result = s.station.Command5_Click(u"523");
+        s.station.Picture1_MouseDown(300.0, 400.0);
+    }),
+             Writes{});
+    QCOMPARE(result, app::Station::OffsetSet::Stale);
+    s.station.staleTimer().setInterval(3000);
+    s.answer("FA14076000;"_ba); // the next answer makes it fresh
+    QVERIFY(!s.station.isStale() && stale.at(1).at(0).toBool() == false);
+    QCOMPARE(s.writesOf([&] { s.station.Command5_Click(u"523"); }), Writes{"FA14076523;"_ba});
 }
 
 void tst_Station::retunes_data()
@@ -94,11 +125,16 @@ void tst_Station::retunes_data()
     QTest::newRow("CI-V") << "2"_ba << hex("FEFEE074030060071400FD")
                           << Writes{hex("FEFE74E005"), hex("2365071400"), hex("FD")}
                           << Writes{hex("FEFE74E005"), hex("0065071400"), hex("FD")};
-    // The FT-897 counts in 10 Hz; below 10 MHz a click takes the offset the other way round.
+    // The FT-897 counts in 10 Hz; in LSB a click takes the offset the other way round.
     QTest::newRow("FT-897") << "3"_ba << hex("0140760001") << Writes{hex("0140765201")}
                             << Writes{hex("0140765001")};
-    QTest::newRow("FT-897, 7 MHz") << "3"_ba << hex("0070760001") << Writes{hex("0070765201")}
+    QTest::newRow("FT-897, 7 MHz") << "3"_ba << hex("0070760000") << Writes{hex("0070765201")}
                                    << Writes{hex("0070755001")};
+    // ... unless the rig says it is in USB: then a click adds, as the frequency set does.
+    QTest::newRow("FT-897, 7 MHz in USB")
+        << "3"_ba << hex("0070760001") << Writes{hex("0070765201")} << Writes{hex("0070765001")};
+    QTest::newRow("FT-897, 14 MHz in LSB")
+        << "3"_ba << hex("0140760000") << Writes{hex("0140765201")} << Writes{hex("0140755001")};
     QTest::newRow("rigctld") << "4"_ba
                              << "14076000\n"_ba << Writes{"F 14076523\n"_ba} << Writes{"F 14076500\n"_ba};
 }

@@ -20,8 +20,8 @@ QByteArray hex(const char *digits)
 }
 
 // Frames are built for a rig at 74 and a controller at 45; answers come from a rig at 74 to E0.
-const cat::CivFraming kCivSend = cat::civFraming(0x74, 0x45);
-const cat::CivFraming kCivRead = cat::civFraming(0x74, 0xE0);
+const cat::Framing kCivSend = cat::civFraming(0x74, 0x45);
+const cat::Framing kCivRead = cat::civFraming(0x74, 0xE0);
 constexpr qint64 kNothing = -1;
 
 // Reads of one family's answers, '|' between reads (hexadecimal for CI-V and the FT-897), and
@@ -54,8 +54,7 @@ const ReadRow kReads[] = {
     {2, "FEFEE07403006A020700FD FEFEE0740300600207A0FD", {kNothing}},
     {2, "FEFEE076030060020700FD FEFEE174030060020700FD FEFEE074040060020700FD", {kNothing}},
     {2, "FEFEE07403006002 | FD FEFE74E003FD FEFEE074030060020700FD", {kNothing, 7026000}},
-    {3, "0140765201|14417400FF", {14076520, 144174000}}, // mode byte ignored, no range test
-    {3, "01407652|014076520100|0140765A01|014076|5201", {kNothing, kNothing, kNothing, kNothing, kNothing}},
+    {2, "FEFEE0740300600207FD|FEFEE07403006002|07FD", {7026000, kNothing, 7026000}}, // four bytes
     {4, "RPRT 0\n7026000\nRPRT -1\n14076000\r\n", {14076000}}, // reports skipped, newest reading counts
     {4, "1407|6000|\n|14076000.5\nabc\n0\n", {kNothing, kNothing, 14076000, kNothing}},
     {4,
@@ -120,6 +119,7 @@ void tst_Codec::frames()
     } rows[] = {
         {0, 14076523, {"FA14076523;"_ba}},
         {0, 7025477, {"FA07025477;"_ba}},
+        {0, 500000, {"FA00500000;"_ba}},
         {1, 7025477, {"FA00007025477;"_ba}},
         {2, 14076523, {set, hex("2365071400"), end}},
         {2, 123, {set, hex("2301000000"), end}},
@@ -140,6 +140,14 @@ void tst_Codec::frames()
     };
     for (const auto &row : rows)
         QCOMPARE(cat::rigCapsForCode(row.code)->setFrequencyWrites(row.hz, kCivSend), row.frame);
+    // A Yaesu whose answers have nine digits gets nine; no other family changes its width.
+    cat::Framing nine = kCivSend;
+    nine.textDigits = 9;
+    const auto widths = [&](int code, qint64 hz) {
+        return cat::rigCapsForCode(code)->setFrequencyWrites(hz, nine);
+    };
+    QCOMPARE(widths(0, 14076523) + widths(0, 999999999) + widths(0, 1000000000) + widths(1, 7025477),
+             (Writes{"FA014076523;"_ba, "FA999999999;"_ba, "FA00007025477;"_ba}));
     const struct
     {
         QByteArray request;
@@ -165,9 +173,16 @@ void tst_Codec::reads()
         const auto reader = cat::rigCapsForCode(row.code)->makeReader();
         QList<qint64> shown;
         for (const QByteArray &part : parts)
-            shown << take(*reader, row.code == 2 || row.code == 3 ? QByteArray::fromHex(part) : part);
+            shown << take(*reader, row.code == 2 ? QByteArray::fromHex(part) : part);
         QVERIFY2(shown == row.shown, row.reads);
     }
+    // The FT-897's five bytes: frequency in 10 Hz and the mode (80 added: narrow filter).
+    const std::pair<const char *, qint64> ft897[] = {{"0140765201", 14076520}, {"1441740088", 144174000},
+                                                     {"0070260000", 7026000},  {"0140765205", kNothing},
+                                                     {"14417400FF", kNothing}, {"0140765A01", kNothing},
+                                                     {"01407652", kNothing},   {"014076520100", kNothing}};
+    for (const auto &[bytes, hz] : ft897)
+        QCOMPARE(cat::ft897Answer(hex(bytes)).value_or(cat::Ft897Reading{kNothing, 0}).hz, hz);
 }
 
 // Cut into three reads anywhere (the middle one possibly empty): the answer is shown exactly once,
@@ -184,6 +199,7 @@ void tst_Codec::everySplit()
                 {1, "FA;FA00014076000;"_ba, 17, 14076000},
                 // CI-V shows the answer with its fifth frequency byte; the end byte is not waited for.
                 {2, hex("FEFE74E003FDFEFEE074030060020700FD"), 16, 7026000},
+                {2, hex("FEFEE0740300600207FD"), 10, 7026000}, // four bytes: shown with the end byte
                 {4, "RPRT 0\n21076000\n"_ba, 16, 21076000}};
     for (const auto &row : rows) {
         for (qsizetype a = 1; a < row.stream.size(); ++a) {
@@ -221,7 +237,7 @@ void tst_Codec::tailIsBounded()
     }
     QCOMPARE(take(civ, hex("0060020700FD")), 7026000);
     // No framing (the family was never prepared): nothing matches and nothing is kept.
-    QVERIFY(!civ.take(hex("FEFEE074030060020700FD"), cat::CivFraming{}));
+    QVERIFY(!civ.take(hex("FEFEE074030060020700FD"), cat::Framing{}));
     QCOMPARE(civ.pendingTail(), QByteArray());
 }
 

@@ -137,6 +137,9 @@ def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log
     if family != 3:
         # Answers in pieces, with noise before some, as a USB adapter and a noisy line deliver them.
         argv += ["--fragment", "3", "--fragment-delay-ms", "15", "--garbage", "0.1", "--seed", "5"]
+    else:
+        # The FT-897 acknowledges every set with a byte; its answers come in two pieces.
+        argv += ["--ft897-ack", "--fragment", "3", "--fragment-delay-ms", "5"]
     proc = procs.start("rig simulator", argv, env=env, stdout=subprocess.PIPE,
                        stderr=open(os.path.join(work, "rigsim.err"), "ab"))
     device = proc.stdout.readline().decode().strip() if select.select([proc.stdout], [], [], 20)[0] else ""
@@ -407,13 +410,13 @@ class Session:
 
     def picture_clicks(self):
         # The picture spans 2000 Hz around the dial: a quarter of the way in is 500 Hz away (give or
-        # take a few pixels of 3.3 Hz each); the FT-897 below 10 MHz takes the offset the other way.
+        # take a few pixels of 3.3 Hz each); the FT-897 in LSB takes the offset the other way.
         x, y, width, height = self.extents(self.require(self.main, "Picture1"))
         for side, fraction in (("left", 0.25), ("right", 0.75)):
             start, before = self.rig.status()[0], len(self.rig.frames())
             xdotool(self.display, "mousemove", "--sync", x + int(width * fraction), y + height // 2, "click", 1)
             moved = wait_for(f"the rig to move after the {side} click", lambda: (f := self.rig.status()[0]) != start and f)
-            sign = -1 if self.family == 3 and start < 10_000_000 else 1
+            sign = -1 if self.family == 3 and self.rig.status()[1] == "LSB" else 1
             if abs(moved - start - sign * (-500 if side == "left" else 500)) > 20:
                 raise Failure(f"a click {side} of centre moved the rig from {start} to {moved}")
             self.expect_rig(f"the {side} click", before, moved)

@@ -121,6 +121,18 @@ void tst_RigSim::frames_data()
         {"f\nF 70", "26000\nM USB 0\nm\nF abc\nq\n"},
         "14076000\nRPRT 0\nRPRT 0\nUSB\n2400\nRPRT -1\nRPRT -4\n", 7026000, usb,
         u"READ FREQ|SET FREQ 7026000|SET MODE USB|READ MODE|BAD FREQ|UNKNOWN"_s);
+    auto nine = rig(Family::YaesuText);
+    nine.yaesuDigits = 9;
+    row("yaesu of nine digits: refuses eight", nine, {"FA;FA07026000;FA007026000;"}, "FA014076000;?;",
+        7026000, usb, u"READ FREQ|BAD FREQ|SET FREQ 7026000"_s);
+    auto acks = rig(Family::Ft897);
+    acks.ft897Acknowledge = true;
+    row("ft897 acknowledges sets, not reads", acks, {"01000000070070260001", "0000000003"},
+        "00 00 00 70 26 00 01", 7026000, usb, u"SET MODE USB|SET FREQ 7026000|READ FREQ"_s);
+    auto four = civ();
+    four.civFrequencyBytes = 4;
+    row("civ answer of four bytes", four, {"FE FE 74 E0 03 FD"}, "FE FE E0 74 03 00 60 07 14 FD", 14076000,
+        usb, u"READ FREQ"_s);
     row("yaesu partial dropped after a pause", y, {"FA0", "+150", "FA;"}, "FA14076000;", 14076000, usb,
         u"INCOMPLETE, DROPPED|READ FREQ"_s);
     // Without a pause, noise shifts the five-byte framing: the read is not recognised.
@@ -196,7 +208,8 @@ void tst_RigSim::commandLine()
     const RigSimCommandLine all = parse(
         u"--family 1 --freq 99999999999 --mode cw-r --civ-rig 0x5c --civ-controller 45h --echo --civ-ack "
         u"--resync-ms 0 --link /tmp/x/rig --log f.log --status s.txt --fragment 3 --fragment-delay-ms 20 "
-        u"--garbage 0.25 --drop 1 --unplug-every 2.5 --unplug-for 0.5 --seed 42 --tcp 7000"_s);
+        u"--garbage 0.25 --drop 1 --unplug-every 2.5 --unplug-for 0.5 --seed 42 --tcp 7000 --ft897-ack "
+        u"--yaesu-digits 9 --civ-bytes 4"_s);
     const EmulatorSettings &e = all.emulator;
     const LineFaults &f = all.rig.faults;
     QCOMPARE(all.error, QString());
@@ -207,6 +220,7 @@ void tst_RigSim::commandLine()
             f.garbageProbability == 0.25);
     QVERIFY(f.dropProbability == 1 && f.unplugEveryMs == 2500 && f.unplugForMs == 500 && f.seed == 42);
     QCOMPARE(all.tcpPort, std::optional<quint16>(7000));
+    QVERIFY(e.ft897Acknowledge && e.yaesuDigits == 9 && e.civFrequencyBytes == 4);
     const RigSimCommandLine defaults = parse({});
     QVERIFY(defaults.emulator.family == Family::YaesuText && defaults.emulator.frequencyHz == 14076000 &&
             !defaults.emulator.civEcho && defaults.rig.faults.fragmentBytes == 0 && !defaults.tcpPort);
@@ -219,7 +233,9 @@ void tst_RigSim::commandLine()
         {"--civ-rig E0", "--civ-controller"}, // the two addresses equal
         {"--garbage 1.5", "--garbage"},
         {"--unplug-every 2 --unplug-for 2", "--unplug-for"},
-        {"--seed abc", "--seed"}};
+        {"--seed abc", "--seed"},
+        {"--yaesu-digits 10", "--yaesu-digits"},
+        {"--civ-bytes 3", "--civ-bytes"}};
     for (const auto &[arguments, option] : refused)
         QVERIFY2(parse(QString::fromLatin1(arguments)).error.startsWith(QLatin1StringView(option)),
                  arguments);

@@ -384,7 +384,7 @@ void RigEmulator::feedText(QList<Reply> &out)
 QByteArray RigEmulator::answerText(const QByteArray &command, QString &meaning)
 {
     const bool yaesu = m_settings.family == Family::YaesuText;
-    const int digits = yaesu ? 8 : 11;
+    const int digits = yaesu ? m_settings.yaesuDigits : 11;
     const QByteArray modePrefix = yaesu ? QByteArray("MD0") : QByteArray("MD");
     const QByteArrayView body = QByteArrayView(command).chopped(1);
 
@@ -501,7 +501,8 @@ QByteArray RigEmulator::answerCiV(const QByteArray &frame, QString &meaning)
     QByteArray answer;
     if (command == 0x03 && data.isEmpty()) {
         meaning = u"READ FREQ"_s;
-        answer = head + char(0x03) + civFrequencyBytes(m_frequencyHz) + kCiVEnd;
+        answer = head + char(0x03) + civFrequencyBytes(m_frequencyHz).first(m_settings.civFrequencyBytes) +
+                 kCiVEnd;
     } else if (command == 0x04 && data.isEmpty()) {
         meaning = u"READ MODE"_s;
         answer = head + char(0x04) + char(codeForMode(Family::CiV, m_mode)) + char(0x01) + kCiVEnd;
@@ -543,6 +544,8 @@ void RigEmulator::feedFt897(QList<Reply> &out)
         record(command, meaning);
         if (!answer.isEmpty())
             out.append({Reply::Kind::Answer, answer});
+        else if (m_settings.ft897Acknowledge && meaning.startsWith(u"SET"))
+            out.append({Reply::Kind::Answer, QByteArray(1, '\0')});
     }
 }
 

@@ -82,6 +82,13 @@ struct EmulatorSettings
     bool civEcho = false;
     // CI-V: acknowledge set commands with FB (done) and refuse bad ones with FA (not done).
     bool civAcknowledge = false;
+    // CI-V: frequency bytes in an answer, 5 (most rigs) or 4 (older models).
+    int civFrequencyBytes = 5;
+    // FT-897: answer every set command with one byte (00), as the rig does.
+    bool ft897Acknowledge = false;
+    // Yaesu text: digits of the FA field, 8 (FT-2000/950/450) or 9 (the newer rigs); a set with
+    // the other width is refused with "?;".
+    int yaesuDigits = 8;
     // A frame left incomplete for longer than this is dropped when the next byte arrives, so
     // noise on the line cannot shift the framing for good (FT-897 commands have no delimiter).
     // 0 keeps partial frames for ever.

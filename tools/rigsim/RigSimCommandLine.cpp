@@ -92,6 +92,11 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
                                   u"CI-V: return every byte received before answering, as a one-wire "
                                   u"interface does."_s);
     const QCommandLineOption civAck(u"civ-ack"_s, u"CI-V: answer set commands with FB (or FA if refused)."_s);
+    const QCommandLineOption ft897Ack(u"ft897-ack"_s, u"FT-897: answer set commands with one byte."_s);
+    const QCommandLineOption yaesuDigits(u"yaesu-digits"_s, u"Yaesu text: digits of the FA field, 8 or 9."_s,
+                                         u"n"_s, u"8"_s);
+    const QCommandLineOption civBytes(u"civ-bytes"_s, u"CI-V: frequency bytes in an answer, 4 or 5."_s,
+                                      u"n"_s, u"5"_s);
     const QCommandLineOption link(u"link"_s,
                                   u"Keep a symlink at this path pointing at the current pty (removed while "
                                   u"unplugged)."_s,
@@ -125,9 +130,9 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption resync(u"resync-ms"_s,
                                     u"Drop a frame left incomplete this long (default 100; 0 = never)."_s,
                                     u"ms"_s, u"100"_s);
-    parser.addOptions({help,       family, tcp,         freq,      mode,   civRig,   civController,
-                       echo,       civAck, link,        log,       status, fragment, fragmentDelay,
-                       garbageOpt, drop,   unplugEvery, unplugFor, seed,   resync});
+    parser.addOptions({help,        family,    tcp,  freq,   mode,     civRig,        civController, echo,
+                       civAck,      link,      log,  status, fragment, fragmentDelay, garbageOpt,    drop,
+                       unplugEvery, unplugFor, seed, resync, ft897Ack, yaesuDigits,   civBytes});
 
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
@@ -174,6 +179,13 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
         return refuse(civController, u"must differ from the rig's address"_s);
     e.civEcho = parser.isSet(echo);
     e.civAcknowledge = parser.isSet(civAck);
+    e.ft897Acknowledge = parser.isSet(ft897Ack);
+    if (!parseInt(parser.value(yaesuDigits), 8, 9, n))
+        return refuse(yaesuDigits, u"must be 8 or 9"_s);
+    e.yaesuDigits = int(n);
+    if (!parseInt(parser.value(civBytes), 4, 5, n))
+        return refuse(civBytes, u"must be 4 or 5"_s);
+    e.civFrequencyBytes = int(n);
     if (!parseInt(parser.value(resync), 0, 3'600'000, n))
         return refuse(resync, u"must be milliseconds from 0 to 3600000"_s);
     e.resyncGapMs = int(n);

@@ -32,8 +32,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 
 #include <type_traits>
+
+using namespace Qt::StringLiterals;
 
 namespace veltrane::app {
 
@@ -199,6 +202,7 @@ void frmKorvane::buildControls()
     m_combo1 = named(new QComboBox(m_frame1), QStringLiteral("Combo1"), QStringLiteral("Band"));
     m_combo1->setEditable(true);
     m_combo1->setInsertPolicy(QComboBox::NoInsert);
+    m_combo1->setCompleter(nullptr); // "14" stays "14": only a whole item's text is a band
     m_combo1->addItems(aids::bandItems());
     m_combo1->setEditText(aids::initialBandItem());
     m_combo1->lineEdit()->installEventFilter(new ReturnSwallower(m_combo1));
@@ -295,6 +299,7 @@ std::optional<QString> frmKorvane::Form_Load()
     connect(m_station.get(), &Station::displayChanged, m_txtRigFreq, &QLineEdit::setText);
     connect(m_station.get(), &Station::bandRecognised, m_combo1, &QComboBox::setEditText);
     connect(m_station.get(), &Station::lineError, this, &frmKorvane::showLineError);
+    connect(m_station.get(), &Station::staleChanged, this, &frmKorvane::showStale);
     if (QString reason = m_station->openLink(); !reason.isEmpty())
         return reason;
 
@@ -439,11 +444,26 @@ void frmKorvane::Command4_Click()
     QDesktopServices::openUrl(aids::lookupUrl(m_txtHis->text()));
 }
 
+void frmKorvane::showStale(bool stale, const QDateTime &since)
+{
+    // Greyed, and saying since when, for the eye and for a screen reader alike.
+    QPalette palette = m_txtRigFreq->style()->standardPalette();
+    if (stale)
+        palette.setColor(QPalette::Text, palette.color(QPalette::Disabled, QPalette::Text));
+    m_txtRigFreq->setPalette(palette);
+    const QString when = since.toString(u"HH:mm:ss"_s);
+    m_txtRigFreq->setToolTip(
+        stale ? u"%1 からリグの応答がありません。この周波数は古く、クリックと周波数セットは送信しません。"_s
+                    .arg(when)
+              : QString());
+    m_txtRigFreq->setAccessibleName(stale ? u"周波数（%1 からの古い値）"_s.arg(when) : u"周波数"_s);
+}
+
 void frmKorvane::Command5_Click()
 {
     using OffsetSet = Station::OffsetSet;
     const OffsetSet result = m_station ? m_station->Command5_Click(m_txtDeffF->text()) : OffsetSet::NotSent;
-    if (result == OffsetSet::NotANumber || result == OffsetSet::OutOfRange)
+    if (result == OffsetSet::NotANumber || result == OffsetSet::OutOfRange || result == OffsetSet::Stale)
         return; // nothing sent: the operator can correct the offset
     m_command5->setEnabled(false);
     m_txtDeffF->clear();

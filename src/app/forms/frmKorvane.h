@@ -103,6 +103,7 @@ private:
     void LoadWindowPos();
     void SaveWindowPos();
     void showLineError(const QString &message);
+    void showStale(bool stale, const QDateTime &since);
     void paintSpectrum();
 
     const int m_soundDevice;

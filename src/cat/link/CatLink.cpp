@@ -8,6 +8,15 @@ namespace veltrane::cat {
 
 namespace {
 
+// How long the line stays quiet before an answer without an end mark is judged: longer than the
+// gap between two bytes of one answer at 4800 baud or between two pieces from a USB adapter
+// that flushes every few milliseconds, short enough for the display to follow at once.
+constexpr int kQuietMs = 12;
+// After a set, the rig's acknowledge comes within a few milliseconds: the next read request
+// waits this long, so the acknowledge is discarded before the request rather than read with the
+// answer.
+constexpr int kAcknowledgeSettleMs = 100;
+
 // A one-byte CI-V address from its hexadecimal text ("74" -> 0x74); nothing when the text is
 // empty, not hexadecimal or above FF.
 std::optional<quint8> civAddress(const QString &hex)
@@ -36,6 +45,9 @@ CatLink::CatLink(const config::StationConfig &config, TransportFactory factory, 
     }
     connect(&m_timer2, &QTimer::timeout, this, &CatLink::Data_Out);
     connect(&m_timer3, &QTimer::timeout, this, &CatLink::ICOM_Data1);
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(kQuietMs);
+    connect(&m_quiet, &QTimer::timeout, this, &CatLink::FT897);
 }
 
 CatLink::~CatLink()
@@ -94,6 +106,7 @@ QString CatLink::configurePort()
     }
     m_transport = m_factory(*parsed.address);
     connect(m_transport.get(), &Transport::commEvent, this, &CatLink::MSComm1_OnComm);
+    connect(m_transport.get(), &Transport::received, this, &CatLink::onReceived);
     connect(m_transport.get(), &Transport::deviceLost, this, [this] {
         readAndShow(m_transport->readAll()); // an answer that came just before the loss still counts
         resetReader();
@@ -157,8 +170,16 @@ void CatLink::Data_Request()
 {
     if (!m_config.catEnabled() || !isOpen() || !m_caps)
         return;
-    if (m_caps->timing != AnswerTiming::PollWritesAndReads)
-        m_transport->write(m_caps->readRequest(m_civ));
+    if (m_caps->timing == AnswerTiming::PollWritesAndReads)
+        return;
+    if (m_caps->timing == AnswerTiming::ReceiveEvent) {
+        if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() < kAcknowledgeSettleMs)
+            return; // the next tick asks
+        // What waits now answers nothing this request asks (acknowledges of earlier sets).
+        m_transport->discardInput();
+        m_reader->requestSent();
+    }
+    m_transport->write(m_caps->readRequest(m_civ));
 }
 
 void CatLink::Data_Out()
@@ -169,8 +190,6 @@ void CatLink::Data_Out()
         const QByteArray received = m_transport->readAll();
         if (!received.isEmpty())
             readAndShow(received);
-    } else if (m_caps->timing == AnswerTiming::ReceiveEvent) {
-        FT897();
     }
 }
 
@@ -184,22 +203,31 @@ void CatLink::ICOM_Data1()
 
 void CatLink::FT897()
 {
+    if (m_reader) {
+        if (const auto hz = m_reader->answerAtQuiet())
+            accept(*hz);
+    }
+}
+
+void CatLink::onReceived()
+{
+    // Every family reads what arrives as it arrives, so an answer is shown as soon as its last
+    // byte is in; the poll timers' reads find what a read on arrival left.
     if (!m_transport || !m_reader)
         return;
-    if (const auto hz = m_reader->take(m_transport->readAll(), m_civ)) {
-        emit frequencyRead(*hz);
-        m_transport->restart(); // a device that has just gone stays closed until the keep-alive
+    if (m_caps && m_caps->timing == AnswerTiming::ReceiveEvent) {
+        m_reader->take(m_transport->readAll(), m_civ);
+        if (m_reader->waitsForQuiet())
+            m_quiet.start();
+        return;
     }
-    m_transport->discardInput();
+    readAndShow(m_transport->readAll());
 }
 
 void CatLink::MSComm1_OnComm(int code)
 {
-    if (code == comEvReceive) {
-        if (m_caps && m_caps->timing == AnswerTiming::ReceiveEvent)
-            FT897();
-        return;
-    }
+    if (code == comEvReceive)
+        return; // the bytes were read on arrival
     const CommEventInfo info = commEventInfo(code);
     if (info.isError)
         emit lineError(info.message);
@@ -209,6 +237,7 @@ bool CatLink::write(const Writes &writes)
 {
     if (!m_transport)
         return false;
+    m_sinceWrite.start();
     for (const QByteArray &frame : writes) {
         if (!m_transport->write(frame))
             return false;
@@ -232,11 +261,21 @@ void CatLink::readAndShow(const QByteArray &received)
     if (!m_reader)
         return;
     if (const auto hz = m_reader->take(received, m_civ))
-        emit frequencyRead(*hz);
+        accept(*hz);
+}
+
+void CatLink::accept(qint64 hz)
+{
+    if (m_caps && m_caps->widthFromAnswers) {
+        if (const int digits = m_reader->answerDigits(); digits == 8 || digits == 9)
+            m_civ.textDigits = digits; // the set frames follow the width the rig uses
+    }
+    emit frequencyRead(hz);
 }
 
 void CatLink::resetReader()
 {
+    m_quiet.stop();
     if (m_reader)
         m_reader->reset();
 }

@@ -11,6 +11,7 @@
 #include "cat/link/Transport.h"
 #include "config/StationConfig.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -58,7 +59,12 @@ public:
     QString portStatus() const { return m_portStatus; }
     // The configured family's row, or null for a RIG= outside the table.
     const RigCaps *caps() const { return m_caps; }
-    const CivFraming &civFraming() const { return m_civ; }
+    const Framing &civFraming() const { return m_civ; }
+    // The rig's sideband as its last accepted answer told it (FT-897), or nothing.
+    std::optional<bool> rigInLowerSideband() const
+    {
+        return m_reader ? m_reader->lowerSideband() : std::nullopt;
+    }
     // The line settings the port was given (the serial defaults until RS232C= was applied).
     const LineSettings &lineSettings() const { return m_line; }
     Transport *transport() const { return m_transport.get(); }
@@ -76,6 +82,8 @@ signals:
 private:
     QString openFailureText() const;
     void readAndShow(const QByteArray &received);
+    void onReceived();
+    void accept(qint64 hz);
     void resetReader();
 
     const config::StationConfig m_config;
@@ -84,10 +92,13 @@ private:
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<AnswerReader> m_reader;
     LineSettings m_line;
-    CivFraming m_civ;
+    Framing m_civ;
     QString m_portStatus = QStringLiteral("No Work");
     QTimer m_timer2;
     QTimer m_timer3;
+    QTimer m_quiet;
+    QElapsedTimer m_sinceWrite; // since the last operation's writes // answers without an end mark: judged
+                                // when the line has been quiet this long
 };
 
 } // namespace veltrane::cat

@@ -49,6 +49,7 @@ QString LineSettings::text() const
 
 void Transport::bytesArrived()
 {
+    emit received();
     const int threshold = m_settings.receiveThreshold;
     if (threshold > 0 && bytesWaiting() >= threshold)
         emit commEvent(2);

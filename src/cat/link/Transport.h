@@ -92,6 +92,8 @@ signals:
     // A condition of the port as a comm code: 2 = receive threshold reached; 1001 to 1010 line
     // conditions (see CommEvents.h). A vanished device is reported by deviceLost() instead.
     void commEvent(int code);
+    // Bytes arrived (every time, whatever the receive threshold).
+    void received();
     // The device went away (unplugged adapter, killed simulator, dropped connection); the port
     // has closed itself.
     void deviceLost();

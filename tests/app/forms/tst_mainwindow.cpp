@@ -238,6 +238,11 @@ void tst_MainWindow::controlsReachTheStation()
     QVERIFY(port.writes.isEmpty());
     QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(port.writes, QList<QByteArray>{"FA07026000;"_ba});
+    combo->lineEdit()->clear(); // "14" is not completed into an item: the reference sends nothing
+    QTest::keyClicks(combo->lineEdit(), u"14"_s);
+    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(combo->currentText() + QString::number(port.writes.size()), u"141"_s);
+    combo->setEditText(u"7MHz"_s);
     // A frequency typed into the display is the dial; the band list follows it.
     QTest::keyClicks(freq, u"14076.000"_s); // after "No Data": not a number
     QCOMPARE(combo->currentText(), u"7MHz"_s);
@@ -255,6 +260,15 @@ void tst_MainWindow::controlsReachTheStation()
     QTest::mouseClick(command5, Qt::LeftButton);
     QCOMPARE(port.writes.last(), "FA14075477;"_ba);
     QVERIFY(!command5->isEnabled() && offset->text().isEmpty());
+    // A display gone old says since when, and is no dial to retune from.
+    port.receive("FA14076000;"_ba);
+    s.window->station()->staleTimer().setInterval(1);
+    QTRY_VERIFY(freq->accessibleName().startsWith(u"周波数（"));
+    QVERIFY(freq->toolTip().contains(u"古く"));
+    offset->setText(u"100"_s);
+    command5->setEnabled(true);
+    QTest::mouseClick(command5, Qt::LeftButton);
+    QVERIFY(command5->isEnabled() && offset->text() == u"100"_s && port.writes.size() == 2);
     // A closed port is a closed gate: the offset is used up all the same.
     port.close();
     offset->setText(u"100"_s);

@@ -1,6 +1,6 @@
 // The rig link over a scripted port: start-up per family and its failures, CAT off, the FT-897's
-// cycle after an answer, comm events, and a vanished device. (Each family's poll from request to
-// reading is met in the station test and the end-to-end sessions.)
+// answers among acknowledges, pieces and stray bytes, comm events, and a vanished device. (Each family's poll
+// from request to reading is met in the station test and the end-to-end sessions.)
 
 #include "cat/link/CatLink.h"
 #include "support/FakeTransport.h"
@@ -44,7 +44,8 @@ private slots:
     void startUp();
     void startUpFailures();
     void catOffOpensNothing();
-    void ft897CyclesOnlyAfterAnAnswer();
+    void ft897AnswersAmongAcknowledges_data();
+    void ft897AnswersAmongAcknowledges();
     void commEvents();
     void vanishedDeviceComesBack();
 };
@@ -126,18 +127,47 @@ void tst_Link::catOffOpensNothing()
     QVERIFY(!s.link.write({"FA14076000;"_ba}));
 }
 
-void tst_Link::ft897CyclesOnlyAfterAnAnswer()
+void tst_Link::ft897AnswersAmongAcknowledges_data()
 {
+    // What happens on the line, in order: "R" the read request goes out, "Q" the line has gone
+    // quiet, anything else bytes arriving (hex). Then the frequencies shown.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QList<qint64>>("shown");
+    QTest::newRow("answer") << u"R 0140765201 Q"_s << QList<qint64>{14076520};
+    QTest::newRow("in two pieces") << u"R 014076 5201 Q"_s << QList<qint64>{14076520};
+    // A band pick's two acknowledges wait when the request goes out: they are discarded.
+    QTest::newRow("acknowledges before the request") << u"00 00 R 014076 5201 Q"_s << QList<qint64>{14076520};
+    // Acknowledges still on the way come first: the one window that reads as an answer counts.
+    QTest::newRow("acknowledge after the request") << u"R 00 0140765201 Q"_s << QList<qint64>{14076520};
+    // Two windows read as answers and disagree: nothing, and the next poll reads again.
+    QTest::newRow("ambiguous, then recovered")
+        << u"R 00 0140760001 Q R 0140760001 Q"_s << QList<qint64>{14076000};
+    QTest::newRow("two answers at once") << u"R 01407652010140765201 Q"_s << QList<qint64>{};
+    QTest::newRow("without a request") << u"0140765201 Q"_s << QList<qint64>{};
+    QTest::newRow("short, then the next answer")
+        << u"R 01407652 Q R 0070260000 Q"_s << QList<qint64>{7026000};
+    QTest::newRow("a stray byte after") << u"R 0070260000 FF Q"_s << QList<qint64>{7026000};
+}
+
+void tst_Link::ft897AnswersAmongAcknowledges()
+{
+    QFETCH(QString, line);
+    QFETCH(QList<qint64>, shown);
     Opened s(initCfg("3"));
     QSignalSpy read(&s.link, &cat::CatLink::frequencyRead);
-    s.rig.port->receive(hex("01407652010140765201")); // two answers at once: nothing, no cycle
-    QCOMPARE(read.count(), 0);
-    QCOMPARE(s.rig.port->restarts, 0);
-    QCOMPARE(s.rig.port->bytesWaiting(), 0);
-    s.rig.port->receive(hex("0070260001"));
-    QCOMPARE(read.count(), 1);
-    QCOMPARE(s.rig.port->restarts, 1); // closed and opened again
-    QVERIFY(s.link.isOpen());
+    for (const QString &step : line.split(u' ')) {
+        if (step == u"R")
+            s.link.Data_Request();
+        else if (step == u"Q")
+            s.link.FT897();
+        else
+            s.rig.port->receive(QByteArray::fromHex(step.toLatin1()));
+    }
+    QList<qint64> got;
+    for (const QList<QVariant> &signal : read)
+        got << signal.at(0).toLongLong();
+    QCOMPARE(got, shown);
+    QCOMPARE(s.rig.port->restarts, 0); // output is never discarded: a band frame may be on its way
 }
 
 void tst_Link::commEvents()
