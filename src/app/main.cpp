@@ -2,6 +2,7 @@
 #include "spectrum/SoundCardEngine.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QAudioDevice>
 #include <QMediaDevices>
 
@@ -10,6 +11,10 @@ int main(int argc, char *argv[])
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrane"));
     QApplication::setApplicationVersion(QStringLiteral("1.05"));
+
+    // --cat-log: every frame written to the rig and every piece read from it, on standard error.
+    if (QApplication::arguments().contains(QStringLiteral("--cat-log")))
+        QLoggingCategory::setFilterRules(QStringLiteral("veltrane.cat.debug=true"));
 
     QStringList inputs;
     for (const QAudioDevice &device : QMediaDevices::audioInputs())

@@ -2,11 +2,29 @@
 
 #include "cat/CommEvents.h"
 
+#include <QDateTime>
+#include <QLoggingCategory>
+
 using namespace Qt::StringLiterals;
 
 namespace veltrane::cat {
 
+Q_LOGGING_CATEGORY(lcCatLog, "veltrane.cat", QtInfoMsg)
+
 namespace {
+
+// One line of the CAT log: the time, the direction, the bytes in hex and as text (a dot for
+// what does not print): "07:52:01.233 out  46 41 3B  FA;"
+void logBytes(const char *direction, const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || !lcCatLog().isDebugEnabled())
+        return;
+    QByteArray printable = bytes;
+    for (char &c : printable)
+        c = c >= 0x20 && c < 0x7F ? c : '.';
+    qCDebug(lcCatLog).noquote() << QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")) << direction
+                                << bytes.toHex(' ') << " " << printable;
+}
 
 // How long the line stays quiet before an answer without an end mark is judged: longer than the
 // gap between two bytes of one answer at 4800 baud or between two pieces from a USB adapter
@@ -108,7 +126,7 @@ QString CatLink::configurePort()
     connect(m_transport.get(), &Transport::commEvent, this, &CatLink::MSComm1_OnComm);
     connect(m_transport.get(), &Transport::received, this, &CatLink::onReceived);
     connect(m_transport.get(), &Transport::deviceLost, this, [this] {
-        readAndShow(m_transport->readAll()); // an answer that came just before the loss still counts
+        readAndShow(readPort()); // an answer that came just before the loss still counts
         resetReader();
         emit deviceLost();
     });
@@ -179,7 +197,7 @@ void CatLink::Data_Request()
         m_transport->discardInput();
         m_reader->requestSent();
     }
-    m_transport->write(m_caps->readRequest(m_civ));
+    writeRequest();
 }
 
 void CatLink::Data_Out()
@@ -187,7 +205,7 @@ void CatLink::Data_Out()
     if (!m_config.catEnabled() || !m_caps || !m_transport)
         return;
     if (m_caps->timing == AnswerTiming::RequestThenPoll) {
-        const QByteArray received = m_transport->readAll();
+        const QByteArray received = readPort();
         if (!received.isEmpty())
             readAndShow(received);
     }
@@ -197,8 +215,8 @@ void CatLink::ICOM_Data1()
 {
     if (!m_caps || m_caps->timing != AnswerTiming::PollWritesAndReads || !m_transport)
         return;
-    m_transport->write(m_caps->readRequest(m_civ));
-    readAndShow(m_transport->readAll());
+    writeRequest();
+    readAndShow(readPort());
 }
 
 void CatLink::FT897()
@@ -216,12 +234,12 @@ void CatLink::onReceived()
     if (!m_transport || !m_reader)
         return;
     if (m_caps && m_caps->timing == AnswerTiming::ReceiveEvent) {
-        m_reader->take(m_transport->readAll(), m_civ);
+        m_reader->take(readPort(), m_civ);
         if (m_reader->waitsForQuiet())
             m_quiet.start();
         return;
     }
-    readAndShow(m_transport->readAll());
+    readAndShow(readPort());
 }
 
 void CatLink::MSComm1_OnComm(int code)
@@ -239,10 +257,25 @@ bool CatLink::write(const Writes &writes)
         return false;
     m_sinceWrite.start();
     for (const QByteArray &frame : writes) {
+        logBytes("out", frame);
         if (!m_transport->write(frame))
             return false;
     }
     return true;
+}
+
+void CatLink::writeRequest()
+{
+    const QByteArray request = m_caps->readRequest(m_civ);
+    logBytes("out", request);
+    m_transport->write(request);
+}
+
+QByteArray CatLink::readPort()
+{
+    QByteArray bytes = m_transport->readAll();
+    logBytes("in ", bytes);
+    return bytes;
 }
 
 bool CatLink::isOpen() const

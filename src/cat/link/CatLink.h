@@ -83,6 +83,10 @@ private:
     QString openFailureText() const;
     void readAndShow(const QByteArray &received);
     void onReceived();
+    // The port's writes of read requests and its reads, through the CAT log (category
+    // "veltrane.cat", debug level: off unless enabled).
+    void writeRequest();
+    QByteArray readPort();
     void accept(qint64 hz);
     void resetReader();
 

@@ -5,6 +5,9 @@
 #include "cat/link/CatLink.h"
 #include "support/FakeTransport.h"
 
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -47,6 +50,7 @@ private slots:
     void ft897AnswersAmongAcknowledges_data();
     void ft897AnswersAmongAcknowledges();
     void commEvents();
+    void catLog();
     void vanishedDeviceComesBack();
 };
 
@@ -179,6 +183,18 @@ void tst_Link::commEvents()
     QCOMPARE(errors.count(), 1);
     QCOMPARE(errors.at(0).at(0).toString(), u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
     QVERIFY(s.link.isOpen()); // only the operator's Cancel closes the port
+}
+
+void tst_Link::catLog()
+{
+    Opened s(initCfg("0"));
+    s.link.keepAliveAndRequest(); // off by default: nothing logged
+    QLoggingCategory::setFilterRules(u"veltrane.cat.debug=true"_s);
+    const auto off = qScopeGuard([] { QLoggingCategory::setFilterRules({}); });
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(u"^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} out 46 41 3b   FA;$"_s));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(u" in  00 46 41 30 37 30 32 36 30 30 30 3b   .FA07026000;$"_s));
+    s.link.keepAliveAndRequest();
+    s.rig.port->receive("\0FA07026000;"_ba);
 }
 
 void tst_Link::vanishedDeviceComesBack()
