@@ -57,12 +57,13 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText)
     return std::nullopt;
 }
 
-cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ)
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ,
+                                bool setUsb)
 {
     const Band *band = findBand(itemText);
     if (!band)
         return {};
-    return rig.modeUsb(civ) + rig.setFrequencyWrites(band->dialHz, civ);
+    return (setUsb ? rig.modeUsb(civ) : cat::Writes{}) + rig.setFrequencyWrites(band->dialHz, civ);
 }
 
 cat::Writes referenceWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ)

@@ -28,8 +28,10 @@ std::optional<qint64> bandFrequencyHz(QStringView itemText);
 //   CI-V (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |
 //                                           00 60 07 21 00 | FD
 //   rigctld, "21MHz" -> "M USB 0\n", "F 21076000\n"
-// Nothing for a text that is not an item.
-cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ);
+// Nothing for a text that is not an item. Without setUsb (the operator keeps the rig's mode) the
+// mode frame is left out.
+cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ,
+                                bool setUsb = true);
 
 // Reference button: the set-frequency frame alone, no mode frame.
 //   CI-V, "14MHz" -> FE FE 74 45 05 | 00 60 07 14 00 | FD

@@ -66,7 +66,8 @@ const cat::RigCaps *Station::retuneFamily() const
 void Station::Combo1_Click(QStringView bandItem)
 {
     if (const cat::RigCaps *rig = m_link.caps())
-        m_link.write(aids::bandSelectionWrites(*rig, bandItem, m_link.civFraming()));
+        m_link.write(aids::bandSelectionWrites(*rig, bandItem, m_link.civFraming(),
+                                               m_config.extensions.bandPickSetsUsb));
 }
 
 void Station::Command1_Click(QStringView bandItem)

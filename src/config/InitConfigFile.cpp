@@ -78,9 +78,10 @@ ReadResult parseInitConfig(const QByteArray &content, StationConfig &config)
         for (const KeyRule &rule : kKeys) {
             if (keyLine->key == QStringView(rule.key)) {
                 store(rule.field, keyLine->value, config);
-                break;
+                return true;
             }
         }
+        storeExtensionSetting(keyLine->key, keyLine->value, config.extensions); // else ignored
         return true;
     });
     config.rig = parseRigCode(config.rigCode);
@@ -119,6 +120,8 @@ QByteArray formatInitConfig(const InitConfig &cfg)
     };
     QString text;
     for (const QString &line : lines)
+        text += line + u"\r\n";
+    for (const QString &line : extensionLines(cfg.extensions))
         text += line + u"\r\n";
     return encodeSystemText(text);
 }

@@ -46,6 +46,7 @@ ReadResult readInitConfig(const QString &path, StationConfig &config);
 struct InitConfig
 {
     QString call, port, rig, baud, parity, dataBits, stopBits, icom, control;
+    ExtensionSettings extensions; // lines after the nine, only those not at their defaults
 };
 
 // The whole file: always these nine lines, each ended by CR LF, in the system code page:
@@ -58,6 +59,7 @@ struct InitConfig
 //   RS232C=<baud>,<parity>,<dataBits>,<stopBits>
 //   ICOM=<icom>
 //   CONTROL=<control>
+// then the extension settings that differ from their defaults ("DTR=OFF", ExtensionSettings.h).
 // e.g. {call "JA1ABC", port " 1 ", rig " 0 ", 9600 N 8 1, 74, 45} gives "MYCALL=JA1ABC\r\n..."
 // with "CAT= 1 \r\n", "RIG= 0 \r\n", "RS232C=9600,N,8,1\r\n", "ICOM=74\r\n", "CONTROL=45\r\n".
 QByteArray formatInitConfig(const InitConfig &cfg);

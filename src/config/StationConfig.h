@@ -5,6 +5,7 @@
 // file's grammar is InitConfigFile's, and no I/O happens here.
 
 #include "cat/RigFamily.h"
+#include "config/ExtensionSettings.h"
 
 #include <QString>
 
@@ -37,6 +38,7 @@ struct StationConfig
     QString icomAddressHex;                // ICOM=, as read, e.g. "74"
     QString controllerAddressHex;          // CONTROL=, as read, e.g. "45"
     RigChoice rig;                         // RIG= parsed
+    ExtensionSettings extensions;          // the key lines after the nine
 
     // CAT is configured unless CAT= is the text "0" (an absent CAT= counts as configured).
     bool catEnabled() const { return catPort.value_or(QString()) != u"0"; }

@@ -203,7 +203,8 @@ void tst_Station::bandPickAndReference()
     QVERIFY(s.station.timer1().isActive());
 
     // The text families have no reference frame for 50 MHz; the tick slows down all the same.
-    Started yaesu(initCfg("0"));
+    Started yaesu(initCfg("0") + "BANDMODE=KEEP\r\n"); // and this operator keeps the rig's mode
+    QCOMPARE(yaesu.writesOf([&] { yaesu.station.Combo1_Click(u"21MHz"); }), Writes{"FA21076000;"_ba});
     QCOMPARE(yaesu.writesOf([&] { yaesu.station.Command1_Click(u"50MHz"); }), Writes{});
     QCOMPARE(yaesu.station.timer1().interval(), 1000);
     Started unknown(initCfg("7"));

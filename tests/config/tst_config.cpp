@@ -119,7 +119,7 @@ private slots:
         QVERIFY(writeBytes(path, lines(150, "'a line added by hand that must not survive")));
         QString error;
         QVERIFY(writeInitConfig(
-            path, {u"ja1abc"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s, u"8"_s, u"1"_s, u"74"_s, u"45"_s},
+            path, {u"ja1abc"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s, u"8"_s, u"1"_s, u"74"_s, u"45"_s, {}},
             &error));
         QCOMPARE(fileBytes(path), initCfgBytes("ja1abc", " 1 ", " 0 ", "9600,N,8,1", "74", "45"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Init.cfg"_s});
@@ -130,6 +130,28 @@ private slots:
         QCOMPARE(readInitConfig(dir.filePath(u"missing"_s), untouched), ReadResult::Unreadable);
         QCOMPARE(readInitConfig(dir.path(), untouched), ReadResult::NotRegular);
         QCOMPARE(sixValues(untouched), u"|~|~|~||"_s);
+    }
+
+    // Settings beyond the nine lines: read with the same grammar wherever they stand (unknown
+    // keys and words ignored), written after the nine only when they differ from their defaults.
+    void extensionSettings()
+    {
+        StationConfig read;
+        QCOMPARE(parseInitConfig("DTR= off \r\nMYCALL=a\r\nrts=ON\r\nFLOW=RtsCts\r\nBANDMODE=SOMETIMES\r\n"
+                                 "Flow=BOTH\r\nCOLOUR=1\r\n",
+                                 read),
+                 ReadResult::Ok);
+        QCOMPARE(extensionLines(read.extensions), (QStringList{u"DTR=OFF"_s, u"RTS=ON"_s, u"FLOW=BOTH"_s}));
+        InitConfig cfg{u"ja1abc"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
+                       u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
+        const QByteArray nine = initCfgBytes("ja1abc", " 1 ", " 0 ", "9600,N,8,1", "74", "45");
+        QCOMPARE(formatInitConfig(cfg), nine);
+        cfg.extensions.flow = FlowControl::XonXoff;
+        cfg.extensions.bandPickSetsUsb = false;
+        QCOMPARE(formatInitConfig(cfg), nine + "FLOW=XONXOFF\r\nBANDMODE=KEEP\r\n");
+        StationConfig again;
+        QCOMPARE(parseInitConfig(formatInitConfig(cfg), again), ReadResult::Ok);
+        QVERIFY(again.extensions == cfg.extensions);
     }
 
     // Only regular files of a bounded size are read; nothing blocks, nothing grows without end.
@@ -194,7 +216,7 @@ private slots:
         const auto unmount = qScopeGuard([&] { ::umount2(path.constData(), MNT_DETACH); });
         const QString file = initConfigPath(dir.path());
         const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
-                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s};
+                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
         QString reason;
         QVERIFY(writeInitConfig(file, cfg, &reason));
         const QByteArray good = fileBytes(file);
@@ -225,7 +247,7 @@ private slots:
         QTemporaryDir dir;
         const QString file = initConfigPath(dir.path());
         const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
-                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s};
+                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
         QString reason;
         QVERIFY(writeInitConfig(file, cfg, &reason));
         const QByteArray good = fileBytes(file);

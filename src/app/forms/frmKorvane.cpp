@@ -270,6 +270,7 @@ config::SerialControlState frmKorvane::serialControl() const
     if (m_config.catEnabled() && !m_config.catPort.value_or(QString()).isEmpty())
         control.port = *m_config.catPort;
     control.settings = m_station->link().lineSettings().text();
+    control.handshaking = int(m_config.extensions.flow);
     return control;
 }
 

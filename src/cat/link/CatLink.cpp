@@ -118,6 +118,9 @@ QString CatLink::configurePort()
     if (!parsed.address)
         return parsed.error;
     PortSettings settings{*parsed.address, m_line};
+    settings.dtrOn = m_config.extensions.dtrOn;
+    settings.rtsOn = m_config.extensions.rtsOn;
+    settings.flow = m_config.extensions.flow;
     if (m_caps) {
         settings.receiveThreshold = m_caps->receiveThreshold;
         settings.byteInputMode = m_caps->byteInputMode;

@@ -86,7 +86,18 @@ bool QtSerialPort::openDevice()
     m_port.setParity(toQtParity(s.parity));
     m_port.setDataBits(QSerialPort::DataBits(s.dataBits));
     m_port.setStopBits(toQtStopBits(s.stopBits));
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    switch (settings().flow) {
+    case config::FlowControl::None:
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
+        break;
+    case config::FlowControl::XonXoff:
+        m_port.setFlowControl(QSerialPort::SoftwareControl);
+        break;
+    case config::FlowControl::RtsCts:
+    case config::FlowControl::Both: // Qt has one choice: RTS/CTS; Xon/Xoff is then not used
+        m_port.setFlowControl(QSerialPort::HardwareControl);
+        break;
+    }
     keepLinesSteady();
     m_port.clearError();
     return true;
@@ -102,7 +113,12 @@ void QtSerialPort::keepLinesSteady()
         ::tcsetattr(fd, TCSANOW, &t);
     }
 #endif
-    setModemLines(true, false);
+    const PortSettings &s = settings();
+    const bool handshake = s.flow == config::FlowControl::RtsCts || s.flow == config::FlowControl::Both;
+    if (m_port.isOpen()) {
+        if (!m_port.setDataTerminalReady(s.dtrOn) || (!handshake && !m_port.setRequestToSend(s.rtsOn)))
+            m_port.clearError(); // a pseudo-terminal has no modem lines: not an error for the link
+    }
 }
 
 void QtSerialPort::close()
@@ -157,16 +173,6 @@ bool QtSerialPort::restart()
     }
 #endif
     return Transport::restart();
-}
-
-bool QtSerialPort::setModemLines(bool dtr, bool rts)
-{
-    if (!m_port.isOpen())
-        return false;
-    const bool ok = m_port.setDataTerminalReady(dtr) && m_port.setRequestToSend(rts);
-    if (!ok)
-        m_port.clearError(); // a pseudo-terminal has no modem lines: not an error for the link
-    return ok;
 }
 
 void QtSerialPort::onReadyRead()

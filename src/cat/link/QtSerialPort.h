@@ -33,9 +33,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesWaiting() const override;
     void discardInput() override;
-    // Sets DTR and RTS; false where the device cannot (a pseudo-terminal), which is never an
-    // error for the link.
-    bool setModemLines(bool dtr, bool rts);
     bool restart() override;
 
     // Received bytes beyond this count with nobody reading them are dropped and reported as

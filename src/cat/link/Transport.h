@@ -6,6 +6,7 @@
 // integration tests the real ports on a pseudo-terminal and on 127.0.0.1.
 
 #include "config/CatAddress.h"
+#include "config/ExtensionSettings.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -42,6 +43,11 @@ struct PortSettings
     int receiveThreshold = 0; // receive event (comm code 2) at this many waiting bytes; 0 = none
     bool byteInputMode = false;
     int inputLength = 0; // bytes taken by one read; 0 = everything waiting
+    // Serial ports: the modem lines after the open and the flow control (RTS/CTS and Both
+    // leave RTS to the port's handshake).
+    bool dtrOn = true;
+    bool rtsOn = false;
+    config::FlowControl flow = config::FlowControl::None;
 };
 
 // Why the last open failed.

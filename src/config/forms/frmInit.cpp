@@ -70,7 +70,7 @@ constexpr std::array<ChoiceOption, 3> kParityOptions{{
     {u"OddParity", u" Odd", u"O"},
 }};
 
-// Shown only: neither stored nor saved. Values are the serial control's handshaking modes.
+// Values are the serial control's handshaking modes, saved as FLOW= (ExtensionSettings.h).
 constexpr std::array<ChoiceOption, 4> kFlowOptions{{
     {u"NoFlow", u" None", u"0"},
     {u"XonFlow", u" Xon/Xoff", u"1"},
@@ -98,7 +98,7 @@ const std::array<ChoiceGroup, 6> kChoiceGroups{{
     {u"fraDataBit", u"Data Bit", kDataBitOptions, &InitDialogState::dataBits, 1},
     {u"fraStopBit", u"Stop Bit", kStopBitOptions, &InitDialogState::stopBits, 1},
     {u"fraParity", u"Parity", kParityOptions, &InitDialogState::parity, 1},
-    {u"fraFlowControl", u"Flow Control", kFlowOptions, nullptr, 1},
+    {u"fraFlowControl", u"Flow Control", kFlowOptions, &InitDialogState::flow, 1},
     {u"fraEcho", u"Echo", kEchoOptions, nullptr, 1},
 }};
 
@@ -392,6 +392,10 @@ InitConfig frmInit::currentConfig() const
     cfg.stopBits = m_dialog.stopBits;
     cfg.icom = m_text2->text();
     cfg.control = m_text3->text();
+    // The extension settings the dialog has no control for are saved as they were read.
+    cfg.extensions = m_config.extensions;
+    if (!m_dialog.flow.isEmpty())
+        cfg.extensions.flow = FlowControl(qBound(0, m_dialog.flow.toInt(), 3));
     return cfg;
 }
 

@@ -45,6 +45,7 @@ struct InitDialogState
     std::optional<int> port;                  // ComPort option 1..8
     QString portName;                         // a device typed or picked instead of a numbered port
     QString baud, parity, dataBits, stopBits; // empty until chosen
+    QString flow;                             // flow-control option: "0" none .. "3" both
     std::optional<int> rigCode;               // Option1 index: the family's RIG= code
     std::optional<QString> icomAddress;       // Text2 as last edited in this run
 };

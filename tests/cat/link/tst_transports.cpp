@@ -85,6 +85,7 @@ class tst_Transports : public QObject
 private slots:
     void serialBytesThresholdAndRestart();
     void serialVanishedDeviceClosesOnce();
+    void serialFlowControlReachesTheDevice();
     void tcpBytesThresholdAndRestart();
 };
 
@@ -125,6 +126,31 @@ void tst_Transports::serialBytesThresholdAndRestart()
     QCOMPARE(port.readAll(), everyByte());
     port.close();
     QVERIFY(port.reopen());
+}
+
+// The flow-control setting as the device's own terminal settings show it.
+void tst_Transports::serialFlowControlReachesTheDevice()
+{
+    const std::pair<config::FlowControl, const char *> rows[] = {{config::FlowControl::None, "-"},
+                                                                 {config::FlowControl::XonXoff, "xon"},
+                                                                 {config::FlowControl::RtsCts, "rtscts"},
+                                                                 {config::FlowControl::Both, "rtscts"}};
+    for (const auto &[flow, shown] : rows) {
+        Pty pty;
+        cat::QtSerialPort port;
+        cat::PortSettings settings = serial(pty.slave);
+        settings.flow = flow;
+        settings.dtrOn = false; // a pseudo-terminal has no modem lines: the open still succeeds
+        QVERIFY(port.open(settings));
+        const int probe = ::open(pty.slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios t{};
+        QCOMPARE(::tcgetattr(probe, &t), 0);
+        ::close(probe);
+        const char *seen = (t.c_cflag & CRTSCTS)                       ? "rtscts"
+                           : (t.c_iflag & IXON) && (t.c_iflag & IXOFF) ? "xon"
+                                                                       : "-";
+        QCOMPARE(seen, shown);
+    }
 }
 
 void tst_Transports::serialVanishedDeviceClosesOnce()

@@ -142,15 +142,15 @@ private slots:
         QTest::addColumn<QStringList>("serial"); // port, settings, handshaking
         QTest::addColumn<QStringList>("rig");    // RIG=, ICOM=, CONTROL= as read from Init.cfg
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("saved"); // CAT, RIG, RS232C, ICOM, CONTROL
+        QTest::addColumn<QStringList>("saved"); // CAT, RIG, RS232C, ICOM, CONTROL, lines after the nine
         QTest::newRow("port 3, 4800 E 7 2, RTS, rig 1")
             << QStringList{u"3"_s, u"4800,E,7,2"_s, u"2"_s} << QStringList{u"1"_s, u""_s, u""_s}
             << u"Baud48 ComPort_3 Data7 EchoOff EvenParity Option1_1 RTSFlow Stop2 74/45/IC7700"_s
-            << QStringList{u" 3 "_s, u" 1 "_s, u"4800,E,7,2"_s, u"74"_s, u"45"_s};
+            << QStringList{u" 3 "_s, u" 1 "_s, u"4800,E,7,2"_s, u"74"_s, u"45"_s, u"FLOW=RTSCTS\r\n"_s};
         QTest::newRow("38400 kept, 1.5 stop bits, both, rig 3, no such model")
             << QStringList{u"1"_s, u"38400,N,8,1.5"_s, u"3"_s} << QStringList{u"3"_s, u"01"_s, u"E0"_s}
             << u"Baud384 BothFlow ComPort_1 Data8 EchoOff NoParity Option1_3 Stop1 01/E0/"_s
-            << QStringList{u" 1 "_s, u" 3 "_s, u"38400,N,8,1"_s, u"01"_s, u"E0"_s};
+            << QStringList{u" 1 "_s, u" 3 "_s, u"38400,N,8,1"_s, u"01"_s, u"E0"_s, u"FLOW=BOTH\r\n"_s};
         QTest::newRow("port 12 is a device, 14400 kept, rig 7")
             << QStringList{u"12"_s, u"14400,N,8,1"_s, u"0"_s} << QStringList{u"7"_s, u"7C"_s, u""_s}
             << u"Data8 EchoOff NoFlow NoParity Option1_3 Stop1 +icom @12 7C/45/IC9100"_s
@@ -179,7 +179,8 @@ private slots:
         o.state.controllerAddressHex = rig[2];
         o.open();
         QCOMPARE(o.shown(), shown);
-        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", saved[0], saved[1], saved[2], saved[3], saved[4]));
+        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", saved[0], saved[1], saved[2], saved[3], saved[4]) +
+                                         saved.value(5).toLatin1());
     }
 
     // Every choice the operator makes reaches the file; picking a model fills the ICOM address,
@@ -204,7 +205,8 @@ private slots:
         o.type(o.get<QLineEdit>(u"Text3"_s), u"E0"_s);
         o.click(u"Option1_1"_s);
         QVERIFY(!o.shown().contains(u'+'));
-        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0"));
+        QCOMPARE(o.saveAndConfirm(),
+                 initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0") + "FLOW=BOTH\r\n");
     }
 
     // Closing saves nothing; fields the serial control's text does not give keep what an
