@@ -116,8 +116,11 @@ void QtSerialPort::keepLinesSteady()
     const PortSettings &s = settings();
     const bool handshake = s.flow == config::FlowControl::RtsCts || s.flow == config::FlowControl::Both;
     if (m_port.isOpen()) {
-        if (!m_port.setDataTerminalReady(s.dtrOn) || (!handshake && !m_port.setRequestToSend(s.rtsOn)))
-            m_port.clearError(); // a pseudo-terminal has no modem lines: not an error for the link
+        // Each line on its own; a pseudo-terminal has no modem lines: not an error for the link.
+        if (!m_port.setDataTerminalReady(s.dtrOn))
+            m_port.clearError();
+        if (!handshake && !m_port.setRequestToSend(s.rtsOn))
+            m_port.clearError();
     }
 }
 

@@ -141,6 +141,7 @@ void tst_Transports::serialFlowControlReachesTheDevice()
         cat::PortSettings settings = serial(pty.slave);
         settings.flow = flow;
         settings.dtrOn = false; // a pseudo-terminal has no modem lines: the open still succeeds
+        settings.rtsOn = true;
         QVERIFY(port.open(settings));
         const int probe = ::open(pty.slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios t{};
