@@ -2,8 +2,8 @@
 #include "spectrum/SoundCardEngine.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 #include <QAudioDevice>
+#include <QLoggingCategory>
 #include <QMediaDevices>
 
 int main(int argc, char *argv[])

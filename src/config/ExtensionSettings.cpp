@@ -17,13 +17,21 @@ struct KeyRule
 };
 
 constexpr std::array<KeyRule, 4> kKeys{{
-    {u"DTR", {u"ON", u"OFF"}, [](const ExtensionSettings &s) { return s.dtrOn ? 0 : 1; },
+    {u"DTR",
+     {u"ON", u"OFF"},
+     [](const ExtensionSettings &s) { return s.dtrOn ? 0 : 1; },
      [](ExtensionSettings &s, int w) { s.dtrOn = w == 0; }},
-    {u"RTS", {u"OFF", u"ON"}, [](const ExtensionSettings &s) { return s.rtsOn ? 1 : 0; },
+    {u"RTS",
+     {u"OFF", u"ON"},
+     [](const ExtensionSettings &s) { return s.rtsOn ? 1 : 0; },
      [](ExtensionSettings &s, int w) { s.rtsOn = w == 1; }},
-    {u"FLOW", {u"NONE", u"XONXOFF", u"RTSCTS", u"BOTH"}, [](const ExtensionSettings &s) { return int(s.flow); },
+    {u"FLOW",
+     {u"NONE", u"XONXOFF", u"RTSCTS", u"BOTH"},
+     [](const ExtensionSettings &s) { return int(s.flow); },
      [](ExtensionSettings &s, int w) { s.flow = FlowControl(w); }},
-    {u"BANDMODE", {u"USB", u"KEEP"}, [](const ExtensionSettings &s) { return s.bandPickSetsUsb ? 0 : 1; },
+    {u"BANDMODE",
+     {u"USB", u"KEEP"},
+     [](const ExtensionSettings &s) { return s.bandPickSetsUsb ? 0 : 1; },
      [](ExtensionSettings &s, int w) { s.bandPickSetsUsb = w == 0; }},
 }};
 

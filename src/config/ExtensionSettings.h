@@ -24,8 +24,8 @@ struct ExtensionSettings
     friend bool operator==(const ExtensionSettings &, const ExtensionSettings &) = default;
 };
 
-// Stores a key line's value when key (as the key-line reader gives it, upper-cased) is an extension key and value one of its
-// words (in either case, blanks around it allowed); false for any other key. A key with a
+// Stores a key line's value when key (as the key-line reader gives it, upper-cased) is an extension key and
+// value one of its words (in either case, blanks around it allowed); false for any other key. A key with a
 // value it does not know keeps the setting as it was.
 bool storeExtensionSetting(QStringView key, QStringView value, ExtensionSettings &settings);
 

@@ -191,8 +191,10 @@ void tst_Link::catLog()
     s.link.keepAliveAndRequest(); // off by default: nothing logged
     QLoggingCategory::setFilterRules(u"veltrane.cat.debug=true"_s);
     const auto off = qScopeGuard([] { QLoggingCategory::setFilterRules({}); });
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(u"^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} out 46 41 3b   FA;$"_s));
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(u" in  00 46 41 30 37 30 32 36 30 30 30 3b   .FA07026000;$"_s));
+    QTest::ignoreMessage(QtDebugMsg,
+                         QRegularExpression(u"^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} out 46 41 3b   FA;$"_s));
+    QTest::ignoreMessage(QtDebugMsg,
+                         QRegularExpression(u" in  00 46 41 30 37 30 32 36 30 30 30 3b   .FA07026000;$"_s));
     s.link.keepAliveAndRequest();
     s.rig.port->receive("\0FA07026000;"_ba);
 }
