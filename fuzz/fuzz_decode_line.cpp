@@ -2,6 +2,7 @@
 // address. None may crash; an import's offset is at most eight characters and a lookup address
 // keeps the call inside its one path segment.
 
+#include "FuzzCheck.h"
 #include "aids/CallLookup.h"
 #include "aids/DecodeLine.h"
 #include "aids/OffsetTune.h"
@@ -17,15 +18,7 @@
 namespace aids = veltrane::aids;
 namespace cat = veltrane::cat;
 
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using veltrane::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

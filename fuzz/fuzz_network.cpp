@@ -3,6 +3,7 @@
 // is whole hertz above 0 with at most 11 digits, the kept line stays bounded, and a parsed
 // address has a port from 1 to 65535 and a port name that parses back to the same address.
 
+#include "FuzzCheck.h"
 #include "cat/AnswerReaders.h"
 #include "config/CatAddress.h"
 
@@ -16,15 +17,7 @@
 namespace cat = veltrane::cat;
 namespace config = veltrane::config;
 
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using veltrane::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

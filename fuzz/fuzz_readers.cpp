@@ -2,6 +2,7 @@
 // where the input is cut into reads, so the readers also see answers split anywhere. Checks the
 // readers' promises: a shown frequency lies in its family's range, a kept tail stays bounded.
 
+#include "FuzzCheck.h"
 #include "cat/AnswerReaders.h"
 #include "cat/FrameCodec.h"
 #include "cat/FrequencyDisplay.h"
@@ -15,15 +16,7 @@
 
 namespace cat = veltrane::cat;
 
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using veltrane::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

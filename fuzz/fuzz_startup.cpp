@@ -5,6 +5,7 @@
 // the readers return (a FIFO or a device must never block or grow memory) with the result the
 // kind calls for.
 
+#include "FuzzCheck.h"
 #include "config/InitConfigFile.h"
 #include "config/TextFile.h"
 #include "config/WindowPositionFile.h"
@@ -21,15 +22,7 @@
 namespace config = veltrane::config;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+using veltrane::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -65,6 +65,10 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// What the failed-save tests save over.
+const InitConfig kSaved{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
+                        u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
+
 const QByteArray kPositionHeader = "============== My Intial Data Setting ================\r\n";
 
 } // namespace
@@ -215,8 +219,7 @@ private slots:
             QSKIP("a small tmpfs needs root");
         const auto unmount = qScopeGuard([&] { ::umount2(path.constData(), MNT_DETACH); });
         const QString file = initConfigPath(dir.path());
-        const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
-                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
+        const InitConfig cfg = kSaved;
         QString reason;
         QVERIFY(writeInitConfig(file, cfg, &reason));
         const QByteArray good = fileBytes(file);
@@ -246,8 +249,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = initConfigPath(dir.path());
-        const InitConfig cfg{u"JA1ABC"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
-                             u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
+        const InitConfig cfg = kSaved;
         QString reason;
         QVERIFY(writeInitConfig(file, cfg, &reason));
         const QByteArray good = fileBytes(file);
