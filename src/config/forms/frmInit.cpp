@@ -83,6 +83,23 @@ constexpr std::array<ChoiceOption, 2> kEchoOptions{{
     {u"EchoOff", u" Off", u"0"},
 }};
 
+// The control lines after the port opens and what a band pick does to the rig's mode, saved
+// as DTR=, RTS= and BANDMODE= (ExtensionSettings.h).
+constexpr std::array<ChoiceOption, 2> kDtrOptions{{
+    {u"DtrOn", u" On", u"1"},
+    {u"DtrOff", u" Off", u"0"},
+}};
+
+constexpr std::array<ChoiceOption, 2> kRtsOptions{{
+    {u"RtsOn", u" On", u"1"},
+    {u"RtsOff", u" Off", u"0"},
+}};
+
+constexpr std::array<ChoiceOption, 2> kBandModeOptions{{
+    {u"BandModeUsb", u" USB", u"1"},
+    {u"BandModeKeep", u" Keep mode", u"0"},
+}};
+
 // A group of the "CAT RS232C" frame. field is where a choice is stored (null: shown only).
 struct ChoiceGroup
 {
@@ -93,14 +110,19 @@ struct ChoiceGroup
     int columns;
 };
 
-const std::array<ChoiceGroup, 6> kChoiceGroups{{
+const std::array<ChoiceGroup, 9> kChoiceGroups{{
     {u"fraSpeed", u"Speed", kSpeedOptions, &InitDialogState::baud, 2},
     {u"fraDataBit", u"Data Bit", kDataBitOptions, &InitDialogState::dataBits, 1},
     {u"fraStopBit", u"Stop Bit", kStopBitOptions, &InitDialogState::stopBits, 1},
     {u"fraParity", u"Parity", kParityOptions, &InitDialogState::parity, 1},
     {u"fraFlowControl", u"Flow Control", kFlowOptions, &InitDialogState::flow, 1},
     {u"fraEcho", u"Echo", kEchoOptions, nullptr, 1},
+    {u"fraDtr", u"DTR", kDtrOptions, &InitDialogState::dtr, 1},
+    {u"fraRts", u"RTS", kRtsOptions, &InitDialogState::rts, 1},
+    {u"fraBandMode", u"Band Pick", kBandModeOptions, &InitDialogState::bandMode, 1},
 }};
+constexpr size_t kFlowGroup = 4;
+constexpr size_t kRtsGroup = 7;
 
 // Put into an empty device field when the rigctld option is chosen: a daemon on this computer.
 constexpr QStringView kLocalRigctld = u"localhost:4532";
@@ -275,8 +297,12 @@ void frmInit::buildControls()
                     if (on)
                         m_dialog.*field = value;
                 });
+                if (&group == &kChoiceGroups[kFlowGroup])
+                    connect(button, &QRadioButton::toggled, this, &frmInit::showRtsChoice);
             }
         }
+        if (&group == &kChoiceGroups[kRtsGroup])
+            m_rtsGroup = box;
         catLayout->addWidget(box, groupRow, groupColumn, Qt::AlignTop);
         if (++groupColumn == 3) {
             groupColumn = 0;
@@ -301,6 +327,12 @@ void frmInit::buildControls()
         });
     }
     connect(m_portDevice, &QComboBox::editTextChanged, this, &frmInit::portDeviceEdited);
+}
+
+void frmInit::showRtsChoice()
+{
+    // Under RTS/CTS handshake the port drives RTS itself; the RTS choice applies again without it.
+    m_rtsGroup->setEnabled(m_dialog.flow != u"2" && m_dialog.flow != u"3");
 }
 
 void frmInit::Form_Load(const SerialControlState &serial)
@@ -338,8 +370,15 @@ void frmInit::Form_Load(const SerialControlState &serial)
     choose(kChoiceGroups[2], QString::number(fields.stopBits));
 
     // 6.-7. Flow control from the handshaking mode; echo off.
-    choose(kChoiceGroups[4], QString::number(serial.handshaking));
+    choose(kChoiceGroups[kFlowGroup], QString::number(serial.handshaking));
     choose(kChoiceGroups[5], u"0"_s);
+    showRtsChoice();
+
+    // Control lines and band-pick mode as configured.
+    const ExtensionSettings &ext = m_config.extensions;
+    choose(kChoiceGroups[6], ext.dtrOn ? u"1"_s : u"0"_s);
+    choose(kChoiceGroups[kRtsGroup], ext.rtsOn ? u"1"_s : u"0"_s);
+    choose(kChoiceGroups[8], ext.bandPickSetsUsb ? u"1"_s : u"0"_s);
 
     // 8. ICOM models, and the configured addresses (the defaults when none are configured).
     m_combo1->clear();
@@ -396,6 +435,12 @@ InitConfig frmInit::currentConfig() const
     cfg.extensions = m_config.extensions;
     if (!m_dialog.flow.isEmpty())
         cfg.extensions.flow = FlowControl(qBound(0, m_dialog.flow.toInt(), 3));
+    if (!m_dialog.dtr.isEmpty())
+        cfg.extensions.dtrOn = m_dialog.dtr == u"1";
+    if (!m_dialog.rts.isEmpty())
+        cfg.extensions.rtsOn = m_dialog.rts == u"1";
+    if (!m_dialog.bandMode.isEmpty())
+        cfg.extensions.bandPickSetsUsb = m_dialog.bandMode == u"1";
     return cfg;
 }
 

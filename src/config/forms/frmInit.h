@@ -46,6 +46,8 @@ struct InitDialogState
     QString portName;                         // a device typed or picked instead of a numbered port
     QString baud, parity, dataBits, stopBits; // empty until chosen
     QString flow;                             // flow-control option: "0" none .. "3" both
+    QString dtr, rts;                         // control line after open: "1" on, "0" off
+    QString bandMode;                         // band pick: "1" sets USB, "0" keeps the mode
     std::optional<int> rigCode;               // Option1 index: the family's RIG= code
     std::optional<QString> icomAddress;       // Text2 as last edited in this run
 };
@@ -92,6 +94,7 @@ private:
     void uncheckPortOptions();
     void showSaveFailure(const QString &reason);
     void showAddressProblem();
+    void showRtsChoice();
 
     const StationConfig m_config;
     InitDialogState &m_dialog;
@@ -106,6 +109,7 @@ private:
     std::array<QRadioButton *, 9> m_comPort{}; // indexes 1..8 used
     QComboBox *m_portDevice = nullptr;
     QLabel *m_lblAddress = nullptr;
+    QGroupBox *m_rtsGroup = nullptr;
     QPointer<QMessageBox> m_box;
     QObject *m_combo1Edit = nullptr; // compared only, never used through
 };

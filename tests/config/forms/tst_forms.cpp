@@ -51,17 +51,20 @@ struct Opening
     template <typename W> W *get(const QString &name) const { return dlg->findChild<W *>(name); }
     QString text(const QString &name) const { return get<QLineEdit>(name)->text(); }
 
-    // The checked options' names, sorted; "+icom" when the three ICOM controls are enabled
+    // The checked options' names, sorted, without the control-line and band-pick options at their
+    // defaults; "-rts" when the RTS choice is disabled; "+icom" when the three ICOM controls are enabled
     // ("+mixed" when only some are); "@device" for a port device; then ICOM address, controller
     // address and model as "74/45/IC7700".
     QString shown() const
     {
         QStringList names;
         for (const QRadioButton *b : dlg->findChildren<QRadioButton *>()) {
-            if (b->isChecked())
+            if (b->isChecked() && !QStringList{u"DtrOn"_s, u"RtsOff"_s, u"BandModeUsb"_s}.contains(b->objectName()))
                 names.append(b->objectName());
         }
         names.sort();
+        if (!get<QGroupBox>(u"fraRts"_s)->isEnabled())
+            names.append(u"-rts"_s);
         int icom = 0;
         for (const QString &name : {u"Combo1"_s, u"Text2"_s, u"Text3"_s})
             icom += get<QWidget>(name)->isEnabled() ? 1 : 0;
@@ -140,16 +143,19 @@ private slots:
     void loadAndSave_data()
     {
         QTest::addColumn<QStringList>("serial"); // port, settings, handshaking
-        QTest::addColumn<QStringList>("rig");    // RIG=, ICOM=, CONTROL= as read from Init.cfg
+        QTest::addColumn<QStringList>("rig"); // RIG=, ICOM=, CONTROL=, extension lines as read from Init.cfg
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QStringList>("saved"); // CAT, RIG, RS232C, ICOM, CONTROL, lines after the nine
         QTest::newRow("port 3, 4800 E 7 2, RTS, rig 1")
-            << QStringList{u"3"_s, u"4800,E,7,2"_s, u"2"_s} << QStringList{u"1"_s, u""_s, u""_s}
-            << u"Baud48 ComPort_3 Data7 EchoOff EvenParity Option1_1 RTSFlow Stop2 74/45/IC7700"_s
-            << QStringList{u" 3 "_s, u" 1 "_s, u"4800,E,7,2"_s, u"74"_s, u"45"_s, u"FLOW=RTSCTS\r\n"_s};
+            << QStringList{u"3"_s, u"4800,E,7,2"_s, u"2"_s}
+            << QStringList{u"1"_s, u""_s, u""_s, u"BANDMODE=keep DTR=OFF RTS=ON"_s}
+            << u"BandModeKeep Baud48 ComPort_3 Data7 DtrOff EchoOff EvenParity Option1_1 RTSFlow RtsOn Stop2 "
+               u"-rts 74/45/IC7700"_s
+            << QStringList{u" 3 "_s,         u" 1 "_s, u"4800,E,7,2"_s, u"74"_s, u"45"_s,
+                           u"DTR=OFF\r\nRTS=ON\r\nFLOW=RTSCTS\r\nBANDMODE=KEEP\r\n"_s};
         QTest::newRow("38400 kept, 1.5 stop bits, both, rig 3, no such model")
             << QStringList{u"1"_s, u"38400,N,8,1.5"_s, u"3"_s} << QStringList{u"3"_s, u"01"_s, u"E0"_s}
-            << u"Baud384 BothFlow ComPort_1 Data8 EchoOff NoParity Option1_3 Stop1 01/E0/"_s
+            << u"Baud384 BothFlow ComPort_1 Data8 EchoOff NoParity Option1_3 Stop1 -rts 01/E0/"_s
             << QStringList{u" 1 "_s, u" 3 "_s, u"38400,N,8,1"_s, u"01"_s, u"E0"_s, u"FLOW=BOTH\r\n"_s};
         QTest::newRow("port 12 is a device, 14400 kept, rig 7")
             << QStringList{u"12"_s, u"14400,N,8,1"_s, u"0"_s} << QStringList{u"7"_s, u"7C"_s, u""_s}
@@ -177,6 +183,8 @@ private slots:
         o.state.rig = parseRigCode(rig[0]);
         o.state.icomAddressHex = rig[1];
         o.state.controllerAddressHex = rig[2];
+        for (const QString &line : rig.value(3).split(u' ', Qt::SkipEmptyParts))
+            storeExtensionSetting(line.section(u'=', 0, 0), line.section(u'=', 1), o.state.extensions);
         o.open();
         QCOMPARE(o.shown(), shown);
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("", saved[0], saved[1], saved[2], saved[3], saved[4]) +
@@ -190,12 +198,14 @@ private slots:
         Opening o;
         o.open();
         for (const QString &name : {u"ComPort_4"_s, u"Baud1152"_s, u"OddParity"_s, u"Data7"_s, u"Stop2"_s,
-                                    u"BothFlow"_s, u"EchoOn"_s, u"Option1_2"_s})
+                                    u"DtrOff"_s, u"BandModeKeep"_s, u"BothFlow"_s, u"RtsOn"_s, u"EchoOn"_s,
+                                    u"Option1_2"_s})
             o.click(name);
         o.pickModel(6);
         QCOMPARE(
             o.shown(),
-            u"Baud1152 BothFlow ComPort_4 Data7 EchoOn OddParity Option1_2 Stop2 +icom 64/45/IC756ProII"_s);
+            u"BandModeKeep Baud1152 BothFlow ComPort_4 Data7 DtrOff EchoOn OddParity Option1_2 Stop2 -rts +icom "
+            u"64/45/IC756ProII"_s);
         o.pickModel(0);
         o.type(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), u"IC7600"_s);
         QTest::keyClick(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), Qt::Key_Return);
@@ -206,7 +216,8 @@ private slots:
         o.click(u"Option1_1"_s);
         QVERIFY(!o.shown().contains(u'+'));
         QCOMPARE(o.saveAndConfirm(),
-                 initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0") + "FLOW=BOTH\r\n");
+                 initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0") +
+                     "DTR=OFF\r\nFLOW=BOTH\r\nBANDMODE=KEEP\r\n"); // RTS is not the operator's under Both
     }
 
     // Closing saves nothing; fields the serial control's text does not give keep what an
