@@ -59,7 +59,8 @@ struct Opening
     {
         QStringList names;
         for (const QRadioButton *b : dlg->findChildren<QRadioButton *>()) {
-            if (b->isChecked() && !QStringList{u"DtrOn"_s, u"RtsOff"_s, u"BandModeUsb"_s}.contains(b->objectName()))
+            if (b->isChecked() &&
+                !QStringList{u"DtrOn"_s, u"RtsOff"_s, u"BandModeUsb"_s}.contains(b->objectName()))
                 names.append(b->objectName());
         }
         names.sort();
@@ -151,8 +152,8 @@ private slots:
             << QStringList{u"1"_s, u""_s, u""_s, u"BANDMODE=keep DTR=OFF RTS=ON"_s}
             << u"BandModeKeep Baud48 ComPort_3 Data7 DtrOff EchoOff EvenParity Option1_1 RTSFlow RtsOn Stop2 "
                u"-rts 74/45/IC7700"_s
-            << QStringList{u" 3 "_s,         u" 1 "_s, u"4800,E,7,2"_s, u"74"_s, u"45"_s,
-                           u"DTR=OFF\r\nRTS=ON\r\nFLOW=RTSCTS\r\nBANDMODE=KEEP\r\n"_s};
+            << QStringList{u" 3 "_s, u" 1 "_s, u"4800,E,7,2"_s,
+                           u"74"_s,  u"45"_s,  u"DTR=OFF\r\nRTS=ON\r\nFLOW=RTSCTS\r\nBANDMODE=KEEP\r\n"_s};
         QTest::newRow("38400 kept, 1.5 stop bits, both, rig 3, no such model")
             << QStringList{u"1"_s, u"38400,N,8,1.5"_s, u"3"_s} << QStringList{u"3"_s, u"01"_s, u"E0"_s}
             << u"Baud384 BothFlow ComPort_1 Data8 EchoOff NoParity Option1_3 Stop1 -rts 01/E0/"_s
@@ -197,15 +198,14 @@ private slots:
     {
         Opening o;
         o.open();
-        for (const QString &name : {u"ComPort_4"_s, u"Baud1152"_s, u"OddParity"_s, u"Data7"_s, u"Stop2"_s,
-                                    u"DtrOff"_s, u"BandModeKeep"_s, u"BothFlow"_s, u"RtsOn"_s, u"EchoOn"_s,
-                                    u"Option1_2"_s})
+        for (const QString &name :
+             {u"ComPort_4"_s, u"Baud1152"_s, u"OddParity"_s, u"Data7"_s, u"Stop2"_s, u"DtrOff"_s,
+              u"BandModeKeep"_s, u"BothFlow"_s, u"RtsOn"_s, u"EchoOn"_s, u"Option1_2"_s})
             o.click(name);
         o.pickModel(6);
-        QCOMPARE(
-            o.shown(),
-            u"BandModeKeep Baud1152 BothFlow ComPort_4 Data7 DtrOff EchoOn OddParity Option1_2 Stop2 -rts +icom "
-            u"64/45/IC756ProII"_s);
+        QCOMPARE(o.shown(), u"BandModeKeep Baud1152 BothFlow ComPort_4 Data7 DtrOff EchoOn OddParity "
+                            u"Option1_2 Stop2 -rts +icom "
+                            u"64/45/IC756ProII"_s);
         o.pickModel(0);
         o.type(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), u"IC7600"_s);
         QTest::keyClick(o.get<QComboBox>(u"Combo1"_s)->lineEdit(), Qt::Key_Return);
