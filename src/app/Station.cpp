@@ -31,6 +31,7 @@ Station::Station(const config::StationConfig &config, cat::TransportFactory fact
     m_staleTimer.setSingleShot(true);
     m_staleTimer.setInterval(kStaleAfterMs);
     connect(&m_staleTimer, &QTimer::timeout, this, &Station::turnStale);
+    connect(&m_decoder, &aids::DecoderListener::messageReceived, this, &Station::decoderMessage);
 }
 
 QString Station::openLink()
@@ -49,11 +50,40 @@ void Station::startTimers()
     m_timer1.start();
 }
 
+QString Station::startDecoderLink()
+{
+    const config::ExtensionSettings &ext = m_config.extensions;
+    m_decoderLinkProblem = ext.decoderLink ? m_decoder.listen(ext.decoderHost, ext.decoderPort) : QString();
+    return m_decoderLinkProblem;
+}
+
 void Station::shutDown()
 {
     m_timer1.stop();
     m_staleTimer.stop();
     m_link.stop();
+    m_decoder.stop();
+}
+
+void Station::decoderMessage(const aids::DecoderMessage &message)
+{
+    using Type = aids::DecoderMessage::Type;
+    if (message.type == Type::Close) {
+        m_dxCalls.remove(message.id); // a decoder started again names its DX call anew
+        return;
+    }
+    if (message.type != Type::Status)
+        return;
+    const aids::DecoderStatus &status = message.status;
+    if (!m_config.catEnabled() && status.dialHz > 0 && status.dialHz < quint64(1e12))
+        showDisplayText(cat::displayText(qint64(status.dialHz)), double(status.dialHz) / 1e6);
+    const QString last = m_dxCalls.value(message.id);
+    m_dxCalls.insert(message.id, status.dxCall);
+    if (status.dxCall.isEmpty() || status.dxCall == last)
+        return;
+    const QString offset =
+        status.rxDf ? QString::number(qint64(*status.rxDf) - aids::kCentreAudioHz) : QString();
+    emit callTaken(aids::DecodeImport{status.dxCall, offset});
 }
 
 const cat::RigCaps *Station::retuneFamily() const
@@ -134,12 +164,16 @@ void Station::showReading(qint64 hz)
     }
     // The band list follows changes of the display only: between two changes the operator's
     // own pick in the list stands.
-    const QString text = cat::displayText(hz);
+    showDisplayText(cat::displayText(hz), double(hz) / 1e6);
+}
+
+void Station::showDisplayText(const QString &text, double mhz)
+{
     if (text == m_displayText)
         return;
     m_displayText = text;
     emit displayChanged(text);
-    recogniseBand(double(hz) / 1e6);
+    recogniseBand(mhz);
 }
 
 void Station::turnStale()

@@ -10,10 +10,13 @@
 // line errors. It builds no control, shows no box and reads no clipboard; the main window maps
 // its controls to these methods. Frames come from the family table and the band plan.
 
+#include "aids/DecodeLine.h"
+#include "aids/link/DecoderListener.h"
 #include "cat/link/CatLink.h"
 #include "config/StationConfig.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -42,7 +45,12 @@ public:
     QString prepareCivFraming();
     //  startTimers: the family's poll timer, then Timer1 (200 ms).
     void startTimers();
-    // The end of the run: every timer stops and the port closes.
+    // The decoder link, when the configuration turns it on: gives the reason it cannot listen
+    // (kept for the settings dialog, decoderLinkProblem()), else an empty text.
+    QString startDecoderLink();
+    const QString &decoderLinkProblem() const { return m_decoderLinkProblem; }
+    aids::DecoderListener &decoderListener() { return m_decoder; }
+    // The end of the run: every timer stops, the port and the decoder link close.
     void shutDown();
 
     // Band selection: the family's mode frame, then the band's frequency.
@@ -71,6 +79,11 @@ public:
     // request.
     void Timer1_Timer();
 
+    // A message from the decoder: a Status naming another DX call than the last one (the
+    // operator chose a station there) is taken as an import of that call with the offset of
+    // its receive frequency; without CAT of our own the display follows the decoder's dial.
+    void decoderMessage(const aids::DecoderMessage &message);
+
     std::optional<qint64> dialHz() const { return m_dialHz; }
     // No answer accepted for kStaleAfterMs since the last one: the dial shown may no longer be
     // the rig's, and nothing is sent from it.
@@ -85,6 +98,8 @@ signals:
     void bandRecognised(const QString &bandItem);
     // A line error the operator must be asked about (OK ignores it, Cancel closes the port).
     void lineError(const QString &message);
+    // The decoder named a station to work: shown as a call import is, nothing sent.
+    void callTaken(const aids::DecodeImport &import);
     // The display turned old (no answer since `since`, local time) or fresh again.
     void staleChanged(bool stale, const QDateTime &since);
 
@@ -95,6 +110,7 @@ private:
     void showReading(qint64 hz);
     void turnStale();
     void recogniseBand(double mhz);
+    void showDisplayText(const QString &text, double mhz);
 
     const config::StationConfig m_config;
     cat::CatLink m_link;
@@ -104,6 +120,9 @@ private:
     bool m_stale = false;
     QDateTime m_lastReadingAt;
     QString m_displayText; // what the display shows: a reading's text or the operator's typing
+    aids::DecoderListener m_decoder;
+    QString m_decoderLinkProblem;
+    QHash<QString, QString> m_dxCalls; // the last DX call of each decoder, by its id
 };
 
 } // namespace veltrane::app

@@ -1,22 +1,30 @@
 #include "config/ExtensionSettings.h"
 
+#include "config/TextNumber.h"
+
 #include <array>
+#include <cmath>
 
 namespace veltrane::config {
 
 namespace {
 
 // One extension key: its words, the first being the default, and where the setting lives as
-// the index of a word.
+// the index of a word; or, for a key without words, its value as text (empty at the default)
+// and how a value is taken (false: not one of its kind).
 struct KeyRule
 {
     const char16_t *key;
     std::array<const char16_t *, 4> words; // unused entries null
     int (*get)(const ExtensionSettings &);
     void (*set)(ExtensionSettings &, int word);
+    QString (*text)(const ExtensionSettings &) = nullptr;
+    bool (*setText)(ExtensionSettings &, QStringView) = nullptr;
 };
 
-constexpr std::array<KeyRule, 4> kKeys{{
+const ExtensionSettings kDefaults;
+
+constexpr std::array<KeyRule, 7> kKeys{{
     {u"DTR",
      {u"ON", u"OFF"},
      [](const ExtensionSettings &s) { return s.dtrOn ? 0 : 1; },
@@ -33,6 +41,37 @@ constexpr std::array<KeyRule, 4> kKeys{{
      {u"USB", u"KEEP"},
      [](const ExtensionSettings &s) { return s.bandPickSetsUsb ? 0 : 1; },
      [](ExtensionSettings &s, int w) { s.bandPickSetsUsb = w == 0; }},
+    {u"DECODER",
+     {u"OFF", u"ON"},
+     [](const ExtensionSettings &s) { return s.decoderLink ? 1 : 0; },
+     [](ExtensionSettings &s, int w) { s.decoderLink = w == 1; }},
+    {u"DECODERHOST",
+     {},
+     nullptr,
+     nullptr,
+     [](const ExtensionSettings &s) {
+         return s.decoderHost == kDefaults.decoderHost ? QString() : s.decoderHost;
+     },
+     [](ExtensionSettings &s, QStringView v) {
+         if (v.isEmpty() || v.contains(u' '))
+             return false; // whether it is an address the listener says
+         s.decoderHost = v.toString();
+         return true;
+     }},
+    {u"DECODERPORT",
+     {},
+     nullptr,
+     nullptr,
+     [](const ExtensionSettings &s) {
+         return s.decoderPort == kDefaults.decoderPort ? QString() : QString::number(s.decoderPort);
+     },
+     [](ExtensionSettings &s, QStringView v) {
+         const std::optional<double> port = wholeNumber(v);
+         if (!port || *port < 1 || *port > 65535 || *port != std::floor(*port))
+             return false;
+         s.decoderPort = quint16(*port);
+         return true;
+     }},
 }};
 
 } // namespace
@@ -43,6 +82,10 @@ bool storeExtensionSetting(QStringView key, QStringView value, ExtensionSettings
         if (key != QStringView(rule.key))
             continue;
         const QStringView word = value.trimmed();
+        if (rule.setText) {
+            rule.setText(settings, word);
+            return true;
+        }
         for (int w = 0; w < int(rule.words.size()) && rule.words[size_t(w)]; ++w) {
             if (word.compare(QStringView(rule.words[size_t(w)]), Qt::CaseInsensitive) == 0)
                 rule.set(settings, w);
@@ -56,7 +99,10 @@ QStringList extensionLines(const ExtensionSettings &settings)
 {
     QStringList lines;
     for (const KeyRule &rule : kKeys) {
-        if (const int w = rule.get(settings); w != 0)
+        if (rule.text) {
+            if (const QString value = rule.text(settings); !value.isEmpty())
+                lines << QString::fromUtf16(rule.key) + u'=' + value;
+        } else if (const int w = rule.get(settings); w != 0)
             lines << QString::fromUtf16(rule.key) + u'=' + QString::fromUtf16(rule.words[size_t(w)]);
     }
     return lines;

@@ -1,10 +1,13 @@
 // The operating aids: each band's frames for every family, the retune targets of an offset and
-// a picture click, the decode-line import and the lookup address.
+// a picture click, the decode-line import (both layouts), the decoders' datagrams and the lookup
+// address.
 
 #include "aids/BandPlan.h"
 #include "aids/CallLookup.h"
 #include "aids/DecodeLine.h"
+#include "aids/DecoderMessages.h"
 #include "aids/OffsetTune.h"
+#include "support/DecoderDatagrams.h"
 
 #include <QTest>
 
@@ -43,6 +46,7 @@ private slots:
     void clickTarget();
     void decodeLine_data();
     void decodeLine();
+    void decoderDatagrams();
     void lookupUrl_data();
     void lookupUrl();
 };
@@ -174,6 +178,29 @@ void tst_Aids::decodeLine_data()
         << head + u"    -523 CQ\tCALL1 GRID"_s << true << u"CQ\tCALL1"_s << u"-523"_s;
     QTest::newRow("tabs around the offset are kept")
         << head + u"  \t-523\t CQ CALL1 GRID"_s << true << u"CALL1"_s << u"\t-523\t"_s;
+
+    // Today's decoders: the sender of the message, and the audio frequency less 1270 Hz.
+    const std::tuple<const char16_t *, const char16_t *, const char16_t *> kDecoders[] = {
+        {u"2133 -12  0.3 1234 # CQ K1ABC FN42", u"K1ABC", u"-36"},
+        {u"213315  -5 -0.1 1900 ~ CQ DX JA1ABC/P PM95                a1", u"JA1ABC/P", u"630"},
+        {u"213315 12  1.2  270 + CQ NA KH6/K1ABC  ", u"KH6/K1ABC", u"-1000"},
+        {u"2133  -3  0.0 1270 @ CQ 290 3DA0XYZ KG53 ? *", u"3DA0XYZ", u"0"},
+        {u"213330 -20 -0.5 2500 ~ JA1XYZ <PJ4/K1ABC> RR73  U.S.A.\n", u"PJ4/K1ABC", u"1230"},
+        {u"213330 +02  0.2 1500 : K1ABC JA1XYZ R-15", u"JA1XYZ", u"230"},
+        {u"213330 -8 0.1 999 ` <K1ABC> W9XYZ EN52", u"W9XYZ", u"-271"},
+        {u"213330 -8 0.1 1000 & K1ABC W9XYZ 73", u"W9XYZ", u"-270"},
+        {u"2133 -12  0.3 1234 # TNX BOB 73 GL", nullptr, nullptr},      // free text
+        {u"2133 -12  0.3 1234 # K1ABC FN42 RR73", nullptr, nullptr},    // a grid is no call
+        {u"2133 -12  0.3 1234 # CQ DX POTA K1ABC", nullptr, nullptr},   // the caller after one word only
+        {u"2133 -12  0.3 1234 # JA1XYZ <...> RR73", nullptr, nullptr},  // an unknown hashed call
+        {u"2133 -12  0.3 1234 $ CQ K1ABC FN42", u"K1ABC", u"4 $ CQ K"}, // no mode marker: by shape
+        {u"2133 -12 0.3 1234 # CQ K1ABC\n2134 -12 0.3 1234 # CQ W9XYZ", u"CQ", u"# CQ K1"}, // two lines
+    };
+    for (const auto &[line, call, offset] : kDecoders) {
+        QTest::addRow("%s", QString::fromUtf16(line).toUtf8().constData())
+            << QString::fromUtf16(line) << bool(call) << QString::fromUtf16(call)
+            << QString::fromUtf16(offset);
+    }
 }
 
 void tst_Aids::decodeLine()
@@ -189,6 +216,54 @@ void tst_Aids::decodeLine()
     QCOMPARE(result->call, call);
     QCOMPARE(result->offset, offset);
     QCOMPARE(result->enablesFrequencySet(), !offset.isEmpty());
+}
+
+// The datagrams a decoder publishes: the fields read, and every datagram that is cut short, of
+// another magic, schema or type, or has a string longer than what follows, gives nothing.
+void tst_Aids::decoderDatagrams()
+{
+    using veltrane::testing::decoderDatagram;
+    using Type = aids::DecoderMessage::Type;
+    const QByteArray status = veltrane::testing::statusDatagram("WSJT-X", 14076000, "K1ABC", 1500);
+    auto message = aids::parseDecoderDatagram(status + "trailing fields");
+    QVERIFY(message);
+    QCOMPARE(message->type, Type::Status);
+    QCOMPARE(message->id, u"WSJT-X"_s);
+    QCOMPARE(message->status.dialHz, quint64(14076000));
+    QCOMPARE(message->status.mode + u'/' + message->status.dxCall, u"JT65/K1ABC"_s);
+    QCOMPARE(message->status.rxDf, std::optional<quint32>(1500));
+    // Cut inside Rx DF: read without it; cut before it: nothing.
+    QCOMPARE(aids::parseDecoderDatagram(status.first(status.size() - 6))->status.rxDf, std::nullopt);
+    for (qsizetype cut = 0; cut < status.size() - 8; ++cut)
+        QVERIFY2(!aids::parseDecoderDatagram(status.first(cut)), QByteArray::number(cut));
+
+    const QByteArray decode = decoderDatagram(2,
+                                              {"JTDX", true, quint32(76395000), qint32(-12), 0.3,
+                                               quint32(1234), "#", "CQ K1ABC FN42", false, false},
+                                              3);
+    message = aids::parseDecoderDatagram(decode);
+    QVERIFY(message);
+    QCOMPARE(message->type, Type::Decode);
+    const aids::DecoderDecode &d = message->decode;
+    QCOMPARE(QString::number(d.msSinceMidnight) + u' ' + QString::number(d.snr) + u' ' +
+                 QString::number(d.dt) + u' ' + QString::number(d.audioHz) + u' ' + d.mode + u' ' +
+                 d.message + u' ' + QString::number(d.isNew),
+             u"76395000 -12 0.3 1234 # CQ K1ABC FN42 1"_s);
+
+    QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(0, {nullptr, quint32(3), "2.6", ""}))->id, QString());
+    QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(6, {"WSJT-X"}))->type, Type::Close);
+    QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(3, {"WSJT-X", quint8(2)}))->type, Type::Clear);
+    const QByteArray refused[] = {
+        decoderDatagram(5, {"WSJT-X"}),                              // a type not read (QSO logged)
+        decoderDatagram(1, {"WSJT-X"}, 4),                           // schema 4
+        decoderDatagram(1, {"WSJT-X"}, 1),                           // schema 1
+        decoderDatagram(0, {"WSJT-X"}, 2, 0xadbccbdb),               // another magic
+        decoderDatagram(0, {}),                                      // no id
+        decoderDatagram(0, {quint32(7), quint8('W')}),               // an id longer than the rest
+        decoderDatagram(2, {"WSJT-X", true, quint32(0), qint32(0)}), // a decode cut short
+    };
+    for (const QByteArray &datagram : refused)
+        QVERIFY2(!aids::parseDecoderDatagram(datagram), datagram.toHex().constData());
 }
 
 void tst_Aids::lookupUrl_data()

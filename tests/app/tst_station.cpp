@@ -1,12 +1,15 @@
 // The station without a window, over a scripted rig port: what a reading shows, the gates of
 // every retune, band pick and reference, the frequency set from an offset and click-to-tune for
-// each family, a frequency typed into the display, and the order of the main tick.
+// each family, a frequency typed into the display, the order of the main tick, and the decoder
+// link over a real UDP socket.
 
 #include "app/Station.h"
+#include "support/DecoderDatagrams.h"
 #include "support/FakeTransport.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace veltrane;
@@ -66,6 +69,8 @@ private slots:
     void bandPickAndReference();
     void typedDisplay();
     void tickShowsTheClockBeforeTheRequest();
+    void decoderLink();
+    void decoderLinkAddresses();
 };
 
 void tst_Station::readingShowsTextAndBand()
@@ -248,6 +253,76 @@ void tst_Station::tickShowsTheClockBeforeTheRequest()
     QCOMPARE(writesWhenTicking, (QList<int>{0, 1}));
     QCOMPARE(s.rig.port->written(), "FA;FA;"_ba);
     QVERIFY(s.station.link().isOpen());
+}
+
+// The decoder's Status naming a new DX call is taken as an import (nothing sent to the rig);
+// the same call again, other messages and garbage change nothing; without CAT the display
+// follows the decoder's dial.
+void tst_Station::decoderLink()
+{
+    using veltrane::testing::statusDatagram;
+    for (const char *cat : {"3", "0"}) {
+        Started s(initCfg("0", cat));
+        QCOMPARE(s.station.decoderListener().listen(u"127.0.0.1"_s, 0), QString());
+        QSignalSpy taken(&s.station, &app::Station::callTaken);
+        QSignalSpy shown(&s.station, &app::Station::displayChanged);
+        QSignalSpy band(&s.station, &app::Station::bandRecognised);
+        QUdpSocket decoder;
+        const auto send = [&](const QByteArray &datagram) {
+            decoder.writeDatagram(datagram, QHostAddress::LocalHost, s.station.decoderListener().boundPort());
+        };
+        send(statusDatagram("WSJT-X", 7076000, "K1ABC", 1500));
+        send(statusDatagram("WSJT-X", 7076000, "K1ABC", 1800)); // the same call: not taken again
+        send("\xad\xbc\xcb\xda garbage"_ba);
+        send(statusDatagram("JTDX", 14076000, "K1ABC", 1000)); // another decoder's first
+        send(veltrane::testing::decoderDatagram(6, {"WSJT-X"}));
+        send(statusDatagram("WSJT-X", 14076000, "", 1000));
+        send(statusDatagram("WSJT-X", 14076000, "K1ABC", 900)); // after a close: anew
+        QTRY_COMPARE(taken.count(), 3);
+        QCOMPARE(taken.at(0).at(0).value<aids::DecodeImport>(), (aids::DecodeImport{u"K1ABC"_s, u"230"_s}));
+        QCOMPARE(taken.at(1).at(0).value<aids::DecodeImport>(), (aids::DecodeImport{u"K1ABC"_s, u"-270"_s}));
+        QCOMPARE(taken.at(2).at(0).value<aids::DecodeImport>(), (aids::DecodeImport{u"K1ABC"_s, u"-370"_s}));
+        QCOMPARE(shown.count(), *cat == '0' ? 2 : 0);
+        if (*cat == '0')
+            QCOMPARE(shown.at(0).at(0).toString() + u' ' + band.at(0).at(0).toString() + u' ' +
+                         shown.at(1).at(0).toString() + u' ' + band.at(1).at(0).toString(),
+                     u"7076.000 7MHz 14076.000 14MHz"_s);
+        else
+            QVERIFY(s.rig.port->writes.count("FA;"_ba) == s.rig.port->writes.size()); // read requests alone
+    }
+}
+
+// Where the link listens, and the one-line reason when it cannot.
+void tst_Station::decoderLinkAddresses()
+{
+    QUdpSocket owner; // a program holding the port for itself
+    QVERIFY(owner.bind(QHostAddress::LocalHost, 0));
+    aids::DecoderListener listener;
+    QCOMPARE(
+        listener.listen(u"127.0.0.1"_s, owner.localPort()),
+        u"The decoder link cannot listen on 127.0.0.1 port %1: The bound address is already in use."_s.arg(
+            owner.localPort()));
+    QCOMPARE(listener.listen(u"localhost"_s, 2237),
+             u"The decoder link address localhost is not an IP address."_s);
+    // A multicast group, shared: two listeners on one port both receive.
+    aids::DecoderListener other;
+    QCOMPARE(listener.listen(u"239.255.73.1"_s, 0), QString());
+    QCOMPARE(other.listen(u"239.255.73.1"_s, listener.boundPort()), QString());
+    QSignalSpy first(&listener, &aids::DecoderListener::messageReceived);
+    QSignalSpy second(&other, &aids::DecoderListener::messageReceived);
+    QUdpSocket decoder;
+    decoder.setSocketOption(QAbstractSocket::MulticastLoopbackOption, 1);
+    decoder.writeDatagram(veltrane::testing::decoderDatagram(0, {"WSJT-X"}), QHostAddress(u"239.255.73.1"_s),
+                          listener.boundPort());
+    QTRY_COMPARE(first.count() + second.count(), 2);
+    // Started from the configuration: off by default, on as configured.
+    Started off(initCfg("0"));
+    QCOMPARE(off.station.startDecoderLink(), QString());
+    QCOMPARE(off.station.decoderListener().boundPort(), quint16(0));
+    Started taken(initCfg("0") + "DECODER=ON\r\nDECODERPORT=" + QByteArray::number(owner.localPort()) +
+                  "\r\n");
+    QVERIFY(taken.station.startDecoderLink().contains(u"cannot listen"));
+    QCOMPARE(taken.station.decoderLinkProblem(), taken.station.startDecoderLink());
 }
 
 QTEST_GUILESS_MAIN(tst_Station)

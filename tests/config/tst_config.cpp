@@ -142,17 +142,21 @@ private slots:
     {
         StationConfig read;
         QCOMPARE(parseInitConfig("DTR= off \r\nMYCALL=a\r\nrts=ON\r\nFLOW=RtsCts\r\nBANDMODE=SOMETIMES\r\n"
-                                 "Flow=BOTH\r\nCOLOUR=1\r\n",
+                                 "Flow=BOTH\r\nCOLOUR=1\r\nDECODER=on\r\nDECODERHOST= 239.255.0.1 \r\n"
+                                 "DECODERPORT=65536\r\nDECODERPORT=2.5\r\nDECODERHOST=a b\r\n",
                                  read),
                  ReadResult::Ok);
-        QCOMPARE(extensionLines(read.extensions), (QStringList{u"DTR=OFF"_s, u"RTS=ON"_s, u"FLOW=BOTH"_s}));
+        QCOMPARE(extensionLines(read.extensions),
+                 (QStringList{u"DTR=OFF"_s, u"RTS=ON"_s, u"FLOW=BOTH"_s, u"DECODER=ON"_s,
+                              u"DECODERHOST=239.255.0.1"_s}));
         InitConfig cfg{u"ja1abc"_s, u" 1 "_s, u" 0 "_s, u"9600"_s, u"N"_s,
                        u"8"_s,      u"1"_s,   u"74"_s,  u"45"_s,   {}};
         const QByteArray nine = initCfgBytes("ja1abc", " 1 ", " 0 ", "9600,N,8,1", "74", "45");
         QCOMPARE(formatInitConfig(cfg), nine);
         cfg.extensions.flow = FlowControl::XonXoff;
         cfg.extensions.bandPickSetsUsb = false;
-        QCOMPARE(formatInitConfig(cfg), nine + "FLOW=XONXOFF\r\nBANDMODE=KEEP\r\n");
+        cfg.extensions.decoderPort = 2238;
+        QCOMPARE(formatInitConfig(cfg), nine + "FLOW=XONXOFF\r\nBANDMODE=KEEP\r\nDECODERPORT=2238\r\n");
         StationConfig again;
         QCOMPARE(parseInitConfig(formatInitConfig(cfg), again), ReadResult::Ok);
         QVERIFY(again.extensions == cfg.extensions);

@@ -5,7 +5,8 @@
 # session with the program inside it, and the rig simulator on a pseudo-terminal, all in a fresh
 # working folder. Then, as an operator would, it accepts the sound-device dialog, waits for the
 # main window, picks bands, imports a decode line from the clipboard, sets the frequency from its
-# offset, clicks the picture left and right of centre, presses the reference button, pulls the
+# offset, takes a station the decoder names over its network link and sets the frequency from
+# that, clicks the picture left and right of centre, presses the reference button, pulls the
 # simulated device out and plugs it back in, switches the clock and the display mode, and moves
 # and closes the window. The simulated rig answers the text and CI-V families in pieces, with
 # noise before some answers. Every step is checked twice: on what the simulated rig received
@@ -22,6 +23,8 @@ import re
 import select
 import shutil
 import signal
+import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -36,6 +39,7 @@ BAND_ORDER = list(BANDS)
 # Hz, and the message with the other station's call.
 DECODE_LINE = "0123456789ABCDEF     -523 CQ JA1XYZ PM95"
 SOUND_DIALOG_TITLE = "サウンドーボードの選択"
+DECODER_MAGIC, DECODER_SCHEMA, DECODER_STATUS = 0xADBCCBDA, 2, 1
 MAIN_TITLE_PREFIX = "Veltrane / "
 MAIN_CONTROLS = ["Command3", "txtDeffF", "Command5", "Label2_1", "txtHis", "Command4", "lbTime", "Label1_0",
                  "Label1_1", "Label1_2", "Label1_3", "Label1_4", "Picture1", "Frame1", "Label2_0", "txtRigFreq",
@@ -173,6 +177,16 @@ class Rig:
         return [m for m in meanings if not m.startswith("READ")]
 
 
+def decoder_status(dx_call, rx_df, dial_hz):
+    # A Status datagram as the decoder sends it when its operator double-clicks a decode.
+    def text(value):
+        data = value.encode("utf-8")
+        return struct.pack(">I", len(data)) + data
+    return (struct.pack(">III", DECODER_MAGIC, DECODER_SCHEMA, DECODER_STATUS) + text("WSJT-X") +
+            struct.pack(">Q", dial_hz) + text("JT65") + text(dx_call) + text("") + text("JT65") + bytes(3) +
+            struct.pack(">II", rx_df, rx_df))
+
+
 def set_clipboard(procs, text, env):
     # -quiet keeps xclip in the foreground serving the selection, so it can be stopped by its pid.
     proc = procs.start("xclip", ["xclip", "-quiet", "-selection", "clipboard", "-i"], env=env,
@@ -277,9 +291,12 @@ class Session:
                         XDG_CACHE_HOME=paths["cache"], TMPDIR=paths["tmp"], LC_ALL="C.UTF-8", TZ="UTC")
 
     def start_program(self, device):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:  # a port nobody listens on
+            probe.bind(("127.0.0.1", 0))
+            self.decoder_port = probe.getsockname()[1]
         with open(os.path.join(self.work, "Init.cfg"), "wb") as f:
             f.write(f"MYCALL=TEST\r\nCAT={device}\r\nRIG= {self.family} \r\nRS232C=9600,N,8,1\r\nICOM=74\r\n"
-                    "CONTROL=E0\r\n".encode("ascii"))
+                    f"CONTROL=E0\r\nDECODER=ON\r\nDECODERPORT={self.decoder_port}\r\n".encode("ascii"))
         address_file = os.path.join(self.scratch, "bus-address")
         env = dict(self.env, DISPLAY=self.display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
         # The shell writes the bus address for this driver, then runs the program in the session.
@@ -304,7 +321,8 @@ class Session:
         self.start_program(device)
         import pyatspi  # after the bus address is known: the library connects on import
         self.pyatspi = pyatspi
-        for step in (self.sound_dialog, self.main_window, self.bands, self.import_and_set, self.picture_clicks,
+        for step in (self.sound_dialog, self.main_window, self.bands, self.import_and_set, self.decoder_link,
+                     self.picture_clicks,
                      self.reference, self.unplug_and_return, self.clock_and_display, self.close_and_save_position):
             step()
 
@@ -407,6 +425,26 @@ class Session:
         self.expect_rig("frequency set", before, 7_025_470 if self.family == 3 else 7_025_477)  # FT-897: 10 Hz steps
         wait_equal("the offset after frequency set", lambda: text_of(deff), "", 10)
         wait_for("frequency set to be disabled", lambda: not states(set_button).contains(self.pyatspi.STATE_ENABLED))
+
+    def decoder_link(self):
+        # The decoder's operator double-clicks K1ABC at 1500 Hz: its Status brings the call and
+        # the offset from the centre (1500 - 1270) as an import would; nothing moves the rig
+        # until frequency set is pressed.
+        start, before = self.rig.status()[0], len(self.rig.frames())
+        status = decoder_status("K1ABC", 1500, start)
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as decoder:
+            decoder.sendto(status, ("127.0.0.1", self.decoder_port))
+        log(f"Status datagram to port {self.decoder_port}: {status.hex()}")
+        his, deff = (self.require(self.main, c, self.pyatspi.ROLE_TEXT) for c in ("txtHis", "txtDeffF"))
+        wait_equal("the decoder's call and offset", lambda: (text_of(his), text_of(deff)), ("K1ABC", "230"))
+        log(f"txtHis {text_of(his)!r}, txtDeffF {text_of(deff)!r}; the rig received {self.rig.frames()[before:]}")
+        set_button = self.require(self.main, "Command5")
+        wait_for("frequency set to be enabled", lambda: states(set_button).contains(self.pyatspi.STATE_ENABLED))
+        if any(f.startswith("SET") for f in self.rig.frames()[before:]):
+            raise Failure(f"the decoder's Status alone moved the rig: {self.rig.frames()[before:]}")
+        press(set_button)
+        self.expect_rig("frequency set from the decoder", before, (start + 230) // 10 * 10 if self.family == 3
+                        else start + 230)
 
     def picture_clicks(self):
         # The picture spans 2000 Hz around the dial: a quarter of the way in is 500 Hz away (give or

@@ -60,6 +60,8 @@ void Application::openSettings(const QString &failureReason)
     auto *dialog = new config::frmInit(station, serial, m_dialogState);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setStartupFailure(failureReason);
+    if (m_main && m_main->station())
+        dialog->setDecoderLinkProblem(m_main->station()->decoderLinkProblem());
     m_init = dialog;
     dialog->show();
 }

@@ -301,6 +301,7 @@ std::optional<QString> frmKorvane::Form_Load()
     connect(m_station.get(), &Station::bandRecognised, m_combo1, &QComboBox::setEditText);
     connect(m_station.get(), &Station::lineError, this, &frmKorvane::showLineError);
     connect(m_station.get(), &Station::staleChanged, this, &frmKorvane::showStale);
+    connect(m_station.get(), &Station::callTaken, this, &frmKorvane::showImport);
     if (QString reason = m_station->openLink(); !reason.isEmpty())
         return reason;
 
@@ -314,6 +315,7 @@ std::optional<QString> frmKorvane::Form_Load()
 
     resize(width(), twipsToPixels(kWindowHeightTwips));
     m_station->startTimers();
+    m_station->startDecoderLink(); // a port it cannot take is said in the settings dialog
     m_lbTime->setText(
         spectrum::clockText(m_now(), m_clockMode, QLocale::system())); // not blank until the first tick
 
@@ -431,12 +433,15 @@ void frmKorvane::Command1_Click()
 
 void frmKorvane::Command3_Click()
 {
-    const auto imported = aids::parseDecodeLine(QGuiApplication::clipboard()->text());
-    if (!imported)
-        return;
-    m_txtHis->setText(imported->call);
-    m_txtDeffF->setText(imported->offset);
-    if (imported->enablesFrequencySet())
+    if (const auto imported = aids::parseDecodeLine(QGuiApplication::clipboard()->text()))
+        showImport(*imported);
+}
+
+void frmKorvane::showImport(const aids::DecodeImport &imported)
+{
+    m_txtHis->setText(imported.call);
+    m_txtDeffF->setText(imported.offset);
+    if (imported.enablesFrequencySet())
         m_command5->setEnabled(true);
 }
 

@@ -88,6 +88,7 @@ public slots:
     void Combo1_Click();
     void Command1_Click();
     void Command3_Click();
+    void showImport(const aids::DecodeImport &imported);
     void Command4_Click();
     void Command5_Click();
     void Option1_Click(int index);

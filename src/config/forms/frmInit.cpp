@@ -7,6 +7,7 @@
 #include "config/TextNumber.h"
 #include "config/forms/ControlTags.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -241,6 +242,30 @@ void frmInit::buildControls()
     rigLayout->addWidget(lblControl, rigRows + 2, 0);
     rigLayout->addWidget(m_text3, rigRows + 2, 1);
 
+    // Decoder link: the datagrams a decoder publishes, on a UDP address and port.
+    QGroupBox *decoder = frame(u"fraDecoderLink", u"Decoder Link (UDP)", station);
+    stationLayout->addWidget(decoder, 2, 0, 1, 3);
+    auto *decoderLayout = new QGridLayout(decoder);
+    m_chkDecoderLink = tagControl(new QCheckBox(u"Listen"_s, decoder), u"chkDecoderLink"_s, u"Listen"_s);
+    auto *lblHost = new QLabel(u"Address"_s, decoder);
+    m_txtDecoderHost = new QLineEdit(decoder);
+    tagLabelledBox(lblHost, u"lblDecoderHost"_s, m_txtDecoderHost, u"txtDecoderHost"_s);
+    m_txtDecoderHost->setToolTip(u"127.0.0.1 when the decoder sends to this computer alone; a multicast "
+                                 u"group (for example 239.255.0.1) to share it with other programs."_s);
+    auto *lblUdpPort = new QLabel(u"Port"_s, decoder);
+    m_txtDecoderPort = new QLineEdit(decoder);
+    tagLabelledBox(lblUdpPort, u"lblDecoderPort"_s, m_txtDecoderPort, u"txtDecoderPort"_s);
+    m_lblDecoderLink = new QLabel(decoder);
+    tagControl(m_lblDecoderLink, u"lblDecoderLink"_s, QString());
+    m_lblDecoderLink->setWordWrap(true);
+    m_lblDecoderLink->hide();
+    decoderLayout->addWidget(m_chkDecoderLink, 0, 0, 1, 2);
+    decoderLayout->addWidget(lblHost, 1, 0);
+    decoderLayout->addWidget(m_txtDecoderHost, 1, 1);
+    decoderLayout->addWidget(lblUdpPort, 2, 0);
+    decoderLayout->addWidget(m_txtDecoderPort, 2, 1);
+    decoderLayout->addWidget(m_lblDecoderLink, 3, 0, 1, 2);
+
     // CAT RS232C: port, then the line settings groups.
     QGroupBox *cat = frame(u"fraCatRs232c", u"CAT RS232C", this);
     columns->addWidget(cat, 0, Qt::AlignTop);
@@ -397,11 +422,23 @@ void frmInit::Form_Load(const SerialControlState &serial)
     // 9. Call sign.
     m_text1->setText(m_config.myCall);
 
+    // The decoder link as configured.
+    m_chkDecoderLink->setChecked(ext.decoderLink);
+    m_txtDecoderHost->setText(ext.decoderHost);
+    m_txtDecoderPort->setText(QString::number(ext.decoderPort));
+
     // 10. Rig: the configured family; otherwise the designed choice stays, without effects.
     if (const std::optional<int> code = m_config.rig.code()) {
         m_option1[size_t(*code)]->setChecked(true);
         Option1_Click(*code);
     }
+}
+
+void frmInit::setDecoderLinkProblem(const QString &reason)
+{
+    m_lblDecoderLink->setText(reason);
+    m_lblDecoderLink->setAccessibleName(reason);
+    m_lblDecoderLink->setVisible(!reason.isEmpty());
 }
 
 void frmInit::setStartupFailure(const QString &reason)
@@ -441,6 +478,9 @@ InitConfig frmInit::currentConfig() const
         cfg.extensions.rtsOn = m_dialog.rts == u"1";
     if (!m_dialog.bandMode.isEmpty())
         cfg.extensions.bandPickSetsUsb = m_dialog.bandMode == u"1";
+    cfg.extensions.decoderLink = m_chkDecoderLink->isChecked();
+    storeExtensionSetting(u"DECODERHOST", m_txtDecoderHost->text(), cfg.extensions);
+    storeExtensionSetting(u"DECODERPORT", m_txtDecoderPort->text(), cfg.extensions);
     return cfg;
 }
 
@@ -450,10 +490,26 @@ QString frmInit::addressProblem() const
     if (m_dialog.rigCode && rigOfOption(*m_dialog.rigCode).port == cat::PortKind::RigctldAddress) {
         if (device.isEmpty())
             return u"rigctld is reached over the network: enter HOST or HOST:PORT in the device field."_s;
-        return parseRigctldAddress(device).error;
+        if (QString error = parseRigctldAddress(device).error; !error.isEmpty())
+            return error;
+    } else if (isTcpUrl(device)) {
+        if (QString error = parseTcpUrl(device).error; !error.isEmpty())
+            return error;
     }
-    if (isTcpUrl(device))
-        return parseTcpUrl(device).error;
+    return {};
+}
+
+QString frmInit::decoderFieldsProblem() const
+{
+    if (!m_chkDecoderLink->isChecked())
+        return {};
+    ExtensionSettings taken;
+    taken.decoderHost.clear();
+    taken.decoderPort = 0;
+    storeExtensionSetting(u"DECODERHOST", m_txtDecoderHost->text(), taken);
+    storeExtensionSetting(u"DECODERPORT", m_txtDecoderPort->text(), taken);
+    if (taken.decoderHost.isEmpty() || taken.decoderPort == 0)
+        return u"The decoder link needs an address and a port from 1 to 65535."_s;
     return {};
 }
 
@@ -469,7 +525,7 @@ void frmInit::Command1_Click()
 {
     if (m_box && m_box->isVisible())
         return; // the box of an earlier press is still open
-    if (const QString problem = addressProblem(); !problem.isEmpty()) {
+    if (const QString problem = addressProblem() + decoderFieldsProblem(); !problem.isEmpty()) {
         showSaveFailure(problem);
         return;
     }

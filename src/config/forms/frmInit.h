@@ -20,6 +20,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -65,6 +66,9 @@ public:
     // One line saying why start-up failed; an empty reason hides it.
     void setStartupFailure(const QString &reason);
 
+    // Why the decoder link could not listen at start-up, shown under its settings; empty hides it.
+    void setDecoderLinkProblem(const QString &reason);
+
     // What Save writes, from the controls and the dialog state.
     InitConfig currentConfig() const;
 
@@ -94,6 +98,8 @@ private:
     void uncheckPortOptions();
     void showSaveFailure(const QString &reason);
     void showAddressProblem();
+    // Save also refuses a decoder link turned on without an address or a port.
+    QString decoderFieldsProblem() const;
     void showRtsChoice();
 
     const StationConfig m_config;
@@ -110,6 +116,10 @@ private:
     QComboBox *m_portDevice = nullptr;
     QLabel *m_lblAddress = nullptr;
     QGroupBox *m_rtsGroup = nullptr;
+    QCheckBox *m_chkDecoderLink = nullptr;
+    QLineEdit *m_txtDecoderHost = nullptr;
+    QLineEdit *m_txtDecoderPort = nullptr;
+    QLabel *m_lblDecoderLink = nullptr;
     QPointer<QMessageBox> m_box;
     QObject *m_combo1Edit = nullptr; // compared only, never used through
 };

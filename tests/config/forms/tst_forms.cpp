@@ -78,11 +78,11 @@ struct Opening
         return names.join(u' ');
     }
 
-    // A click where the operator aims: on the indicator of an option, in the middle of a button.
+    // A click where the operator aims: on the indicator of an option or check box, in the middle of a button.
     void click(const QString &name) const
     {
         QAbstractButton *b = get<QAbstractButton>(name);
-        const QPoint at = qobject_cast<QRadioButton *>(b) ? QPoint(6, b->height() / 2) : b->rect().center();
+        const QPoint at = qobject_cast<QPushButton *>(b) ? b->rect().center() : QPoint(6, b->height() / 2);
         QTest::mouseClick(b, Qt::LeftButton, {}, at);
     }
 
@@ -220,6 +220,28 @@ private slots:
                      "DTR=OFF\r\nFLOW=BOTH\r\nBANDMODE=KEEP\r\n"); // RTS is not the operator's under Both
     }
 
+    // The decoder link as configured, the reason it could not listen, and what Save then writes;
+    // turned on without a port it is refused.
+    void decoderLinkSettings()
+    {
+        Opening o;
+        o.state.extensions.decoderHost = u"239.255.0.1"_s;
+        o.open();
+        o.dlg->setDecoderLinkProblem(u"The decoder link cannot listen on 239.255.0.1 port 2237: busy."_s);
+        QCOMPARE(o.get<QLabel>(u"lblDecoderLink"_s)->accessibleName(),
+                 u"The decoder link cannot listen on 239.255.0.1 port 2237: busy."_s);
+        QCOMPARE(o.text(u"txtDecoderHost"_s) + u':' + o.text(u"txtDecoderPort"_s), u"239.255.0.1:2237"_s);
+        o.click(u"chkDecoderLink"_s);
+        o.type(o.get<QLineEdit>(u"txtDecoderPort"_s), u"70000"_s);
+        o.click(u"Command1"_s);
+        auto *box = o.dlg->findChild<QMessageBox *>(u"msgSaveFailed"_s);
+        QVERIFY(box && box->text().contains(u"port from 1 to 65535"));
+        box->button(QMessageBox::Ok)->click();
+        o.type(o.get<QLineEdit>(u"txtDecoderPort"_s), u"2238"_s);
+        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", " 1 ", " 0 ", "9600,N,8,1", "74", "45") +
+                                         "DECODER=ON\r\nDECODERHOST=239.255.0.1\r\nDECODERPORT=2238\r\n");
+    }
+
     // Closing saves nothing; fields the serial control's text does not give keep what an
     // earlier opening chose.
     void dialogStateOutlivesTheDialog()
@@ -336,7 +358,7 @@ private slots:
                 QCOMPARE(l->buddy()->accessibleName(), l->text());
         }
         QVERIFY(named >= 50);
-        QCOMPARE(labelled, 5); // call, model, both addresses, port device
+        QCOMPARE(labelled, 7); // call, model, both addresses, port device, decoder address and port
         QCOMPARE(o.get<QRadioButton>(u"ComPort_8"_s)->text() + o.get<QRadioButton>(u"Baud12"_s)->text(),
                  u" Com81200"_s);
     }
