@@ -1,5 +1,7 @@
 #include "cat/CommEvents.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 namespace veltrane::cat {
@@ -10,31 +12,36 @@ struct CommRow
 {
     int code;
     bool isError;
-    const char16_t *message;
+    const char *message;
 };
 
 constexpr std::array<CommRow, 16> kCommRows = {{
-    {comEvSend, false, u""},
-    {comEvReceive, false, u""},
-    {comEvCTS, false, u""},
-    {comEvDSR, false, u""},
-    {comEvCD, false, u""},
-    {comEvRing, false, u""},
-    {comEvEOF, false, u""},
-    {comEventBreak, false, u""},
-    {comEventCTSTO, true, u"CTS 時間切れｴﾗｰを検出しました"},
-    {comEventDSRTO, true, u"DSR 時間切れｴﾗｰを検出しました"},
-    {comEventFrame, false, u""},
-    {comEventOverrun, true, u"ﾃﾞｰﾀ喪失ｴﾗｰが発生しました"},
-    {comEventCDTO, true, u"ｷｬﾘｱ検出時間切れｴﾗｰを検出しました"},
-    {comEventRxOver, true, u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"},
-    {comEventRxParity, false, u""},
-    {comEventTxFull, true, u"送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました"},
+    {comEvSend, false, ""},
+    {comEvReceive, false, ""},
+    {comEvCTS, false, ""},
+    {comEvDSR, false, ""},
+    {comEvCD, false, ""},
+    {comEvRing, false, ""},
+    {comEvEOF, false, ""},
+    {comEventBreak, false, ""},
+    {comEventCTSTO, true, QT_TRANSLATE_NOOP("CommEvents", "CTS 時間切れｴﾗｰを検出しました")},
+    {comEventDSRTO, true, QT_TRANSLATE_NOOP("CommEvents", "DSR 時間切れｴﾗｰを検出しました")},
+    {comEventFrame, false, ""},
+    {comEventOverrun, true, QT_TRANSLATE_NOOP("CommEvents", "ﾃﾞｰﾀ喪失ｴﾗｰが発生しました")},
+    {comEventCDTO, true, QT_TRANSLATE_NOOP("CommEvents", "ｷｬﾘｱ検出時間切れｴﾗｰを検出しました")},
+    {comEventRxOver, true, QT_TRANSLATE_NOOP("CommEvents", "ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました")},
+    {comEventRxParity, false, ""},
+    {comEventTxFull, true, QT_TRANSLATE_NOOP("CommEvents", "送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました")},
 }};
 
-constexpr const char16_t *kUnknownError = u"未知ｴﾗｰが発生しました";
-constexpr const char16_t *kErrorTitle =
-    u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。";
+constexpr const char *kUnknownError = QT_TRANSLATE_NOOP("CommEvents", "未知ｴﾗｰが発生しました");
+constexpr const char *kErrorTitle =
+    QT_TRANSLATE_NOOP("CommEvents", "中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。");
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("CommEvents", text);
+}
 
 } // namespace
 
@@ -42,14 +49,14 @@ CommEventInfo commEventInfo(int code)
 {
     for (const CommRow &row : kCommRows) {
         if (row.code == code)
-            return {row.isError, QString::fromUtf16(row.message)};
+            return {row.isError, *row.message ? translated(row.message) : QString()};
     }
-    return {true, QString::fromUtf16(kUnknownError)};
+    return {true, translated(kUnknownError)};
 }
 
 QString commErrorTitle()
 {
-    return QString::fromUtf16(kErrorTitle);
+    return translated(kErrorTitle);
 }
 
 } // namespace veltrane::cat

@@ -1,5 +1,7 @@
 #include "config/CatAddress.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -65,39 +67,48 @@ AddressParse refuse(const QString &why)
 AddressParse parseHostPort(QStringView text, quint16 defaultPort)
 {
     if (text.isEmpty())
-        return refuse(u"No host is given."_s);
+        return refuse(QCoreApplication::translate("CatAddress", "No host is given."));
 
     QStringView host;
     QStringView rest; // ":PORT" or empty
     if (text.startsWith(u'[')) {
         const qsizetype close = text.indexOf(u']');
         if (close < 0)
-            return refuse(u"An IPv6 address lacks its closing bracket: "_s + text.toString());
+            return refuse(
+                QCoreApplication::translate("CatAddress", "An IPv6 address lacks its closing bracket: %1")
+                    .arg(text));
         host = text.sliced(1, close - 1);
         rest = text.sliced(close + 1);
         if (!rest.isEmpty() && !rest.startsWith(u':'))
-            return refuse(u"Only \":PORT\" may follow the bracketed address: "_s + text.toString());
+            return refuse(QCoreApplication::translate("CatAddress",
+                                                      "Only \":PORT\" may follow the bracketed address: %1")
+                              .arg(text));
         if (!isIpv6Address(host))
-            return refuse(u"Not an IPv6 address between the brackets: "_s + host.toString());
+            return refuse(
+                QCoreApplication::translate("CatAddress", "Not an IPv6 address between the brackets: %1")
+                    .arg(host));
     } else {
         const qsizetype colon = text.indexOf(u':');
         if (colon >= 0 && text.indexOf(u':', colon + 1) >= 0)
-            return refuse(u"An IPv6 address needs brackets, as in [::1]:4532."_s);
+            return refuse(QCoreApplication::translate("CatAddress",
+                                                      "An IPv6 address needs brackets, as in [::1]:4532."));
         host = colon < 0 ? text : text.first(colon);
         rest = colon < 0 ? QStringView() : text.sliced(colon);
         if (host.isEmpty())
-            return refuse(u"No host is given before the port."_s);
+            return refuse(QCoreApplication::translate("CatAddress", "No host is given before the port."));
         for (const QChar c : host) {
             if (!isHostNameChar(c))
-                return refuse(u"The host name holds a character that no host name has: \""_s + QString(c) +
-                              u"\"."_s);
+                return refuse(
+                    QCoreApplication::translate(
+                        "CatAddress", "The host name holds a character that no host name has: \"%1\".")
+                        .arg(c));
         }
     }
 
     NetAddress address{host.toString(), defaultPort};
     if (rest.isEmpty()) {
         if (defaultPort == 0)
-            return refuse(u"No port is given: write HOST:PORT."_s);
+            return refuse(QCoreApplication::translate("CatAddress", "No port is given: write HOST:PORT."));
         return {address, {}};
     }
     const QStringView portText = rest.sliced(1);
@@ -106,8 +117,9 @@ AddressParse parseHostPort(QStringView text, quint16 defaultPort)
         allDigits = allDigits && c >= u'0' && c <= u'9';
     const int port = allDigits ? portText.toInt() : 0;
     if (port < 1 || port > 65535)
-        return refuse(u"The port must be a number from 1 to 65535, not \""_s + portText.toString() +
-                      u"\"."_s);
+        return refuse(QCoreApplication::translate("CatAddress",
+                                                  "The port must be a number from 1 to 65535, not \"%1\".")
+                          .arg(portText));
     address.port = quint16(port);
     return {address, {}};
 }
@@ -129,7 +141,8 @@ AddressParse parseTcpUrl(QStringView text)
 {
     const QStringView t = text.trimmed();
     if (!isTcpUrl(t))
-        return refuse(u"A network port is written tcp://HOST:PORT."_s);
+        return refuse(
+            QCoreApplication::translate("CatAddress", "A network port is written tcp://HOST:PORT."));
     return parseHostPort(t.sliced(kScheme.size()), 0);
 }
 
@@ -139,7 +152,7 @@ AddressParse parseRigctldAddress(QStringView text)
     if (isTcpUrl(t))
         t = t.sliced(kScheme.size());
     else if (t.contains(u"://"))
-        return refuse(u"rigctld is reached over tcp:// only."_s);
+        return refuse(QCoreApplication::translate("CatAddress", "rigctld is reached over tcp:// only."));
     return parseHostPort(t, kRigctldDefaultPort);
 }
 
@@ -169,7 +182,8 @@ CatAddressParse parseCatAddress(const QString &catValue, cat::PortKind kind)
     const auto network = [&](const AddressParse &parsed) -> CatAddressParse {
         if (!parsed.address)
             return {std::nullopt,
-                    u"CAT= holds no usable network address (%1): %2"_s.arg(catValue, parsed.error)};
+                    QCoreApplication::translate("CatAddress", "CAT= holds no usable network address (%1): %2")
+                        .arg(catValue, parsed.error)};
         return {CatAddress{CatAddress::Kind::Tcp, parsed.address->url(), *parsed.address}, {}};
     };
     if (kind == cat::PortKind::RigctldAddress)
@@ -178,8 +192,11 @@ CatAddressParse parseCatAddress(const QString &catValue, cat::PortKind kind)
         return network(parseTcpUrl(catValue));
     const QString device = devicePathFor(catValue);
     if (device.isEmpty()) {
-        return {std::nullopt, catValue.trimmed().isEmpty() ? u"No serial port is configured (CAT=)."_s
-                                                           : u"CAT= names no serial port: "_s + catValue};
+        return {
+            std::nullopt,
+            catValue.trimmed().isEmpty()
+                ? QCoreApplication::translate("CatAddress", "No serial port is configured (CAT=).")
+                : QCoreApplication::translate("CatAddress", "CAT= names no serial port: %1").arg(catValue)};
     }
     return {CatAddress{CatAddress::Kind::Serial, device, {}}, {}};
 }

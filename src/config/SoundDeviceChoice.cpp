@@ -3,6 +3,8 @@
 #include "config/KeyLines.h"
 #include "config/TextNumber.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +16,7 @@ QStringList soundDeviceRows(int deviceCount)
     QStringList rows{u"-1 Default"_s};
     for (int i = 0; i < deviceCount; ++i)
         rows.append(QString::number(i));
-    rows.append(u"99 サウンドは使用しない"_s);
+    rows.append(u"99 "_s + QCoreApplication::translate("SoundDevices", "サウンドは使用しない"));
     return rows;
 }
 

@@ -1,5 +1,7 @@
 #include "config/TextFile.h"
 
+#include <QCoreApplication>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -72,11 +74,11 @@ QString saveFailureReason(const QString &folder, qint64 size, const QString &sys
     const QStorageInfo storage(folder);
     QString cause;
     if (storage.isValid() && storage.isReadOnly())
-        cause = u"読み取り専用のディスクです。"_s;
+        cause = QCoreApplication::translate("TextFile", "読み取り専用のディスクです。");
     else if (storage.isValid() && storage.bytesAvailable() < size + 4096)
-        cause = u"ディスクの空きが足りません。"_s;
+        cause = QCoreApplication::translate("TextFile", "ディスクの空きが足りません。");
     else if (!QFileInfo(folder).isWritable())
-        cause = u"このフォルダーに書き込む許可がありません。"_s;
+        cause = QCoreApplication::translate("TextFile", "このフォルダーに書き込む許可がありません。");
     return systemMessage.isEmpty() ? cause : cause + u" ("_s + systemMessage + u')';
 }
 

@@ -4,6 +4,8 @@
 #include "config/TextFile.h"
 #include "config/TextNumber.h"
 
+#include <QCoreApplication>
+
 #include <QDir>
 
 using namespace Qt::StringLiterals;
@@ -69,7 +71,7 @@ bool writeWindowPosition(const QString &path, double topTwips, double leftTwips,
 
 QString windowPositionErrorTitle()
 {
-    return u"最初のセット、ファイルなし\u3000"_s;
+    return QCoreApplication::translate("WindowPosition", "最初のセット、ファイルなし　");
 }
 
 QString windowPositionErrorText(int code)

@@ -18,16 +18,16 @@ QString DecoderListener::listen(const QString &host, quint16 port)
 {
     stop();
     const QHostAddress address(host);
-    const QString where = u"%1 port %2"_s.arg(host).arg(port);
+    const QString where = tr("%1 port %2").arg(host).arg(port);
     if (address.isNull())
-        return u"The decoder link address %1 is not an IP address."_s.arg(host);
+        return tr("The decoder link address %1 is not an IP address.").arg(host);
     const bool multicast = address.isMulticast();
     const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
     const QHostAddress bindTo = !multicast ? address
                                 : v6       ? QHostAddress(QHostAddress::AnyIPv6)
                                            : QHostAddress(QHostAddress::AnyIPv4);
     if (!m_socket.bind(bindTo, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
-        return u"The decoder link cannot listen on %1: %2."_s.arg(where, m_socket.errorString());
+        return tr("The decoder link cannot listen on %1: %2.").arg(where, m_socket.errorString());
     if (!multicast)
         return {};
 
@@ -48,7 +48,7 @@ QString DecoderListener::listen(const QString &host, quint16 port)
     if (joined == 0) {
         const QString reason = m_socket.errorString();
         stop();
-        return u"The decoder link cannot join the group %1: %2."_s.arg(where, reason);
+        return tr("The decoder link cannot join the group %1: %2.").arg(where, reason);
     }
     return {};
 }

@@ -116,13 +116,13 @@ void frmKorvane::buildControls()
         w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
     };
 
-    m_reset = menuBar()->addAction(QStringLiteral("再設定"));
+    m_reset = menuBar()->addAction(tr("再設定"));
     m_reset->setObjectName(QStringLiteral("ReSet"));
     connect(m_reset, &QAction::triggered, this, &frmKorvane::resetRequested);
 
     // Call import, offset, frequency set, other station's call and its lookup.
-    m_command3 = named(new QPushButton(QStringLiteral("コール取込"), central), QStringLiteral("Command3"),
-                       QStringLiteral("コール取込"));
+    m_command3 =
+        named(new QPushButton(tr("コール取込"), central), QStringLiteral("Command3"), tr("コール取込"));
     place(m_command3, 60, 60, 1200, 345);
     connect(m_command3, &QPushButton::clicked, this, &frmKorvane::Command3_Click);
 
@@ -130,8 +130,8 @@ void frmKorvane::buildControls()
         named(new QLineEdit(QStringLiteral("0"), central), QStringLiteral("txtDeffF"), QStringLiteral("DF"));
     place(m_txtDeffF, 1290, 60, 700, 345);
 
-    m_command5 = named(new QPushButton(QStringLiteral("周波数Set"), central), QStringLiteral("Command5"),
-                       QStringLiteral("周波数Set"));
+    m_command5 =
+        named(new QPushButton(tr("周波数Set"), central), QStringLiteral("Command5"), tr("周波数Set"));
     place(m_command5, 2020, 60, 1100, 345);
     connect(m_command5, &QPushButton::clicked, this, &frmKorvane::Command5_Click);
 
@@ -187,14 +187,13 @@ void frmKorvane::buildControls()
     connect(m_picture1, &spectrum::SpectrumPicture::clicked, this, &frmKorvane::Picture1_MouseDown);
 
     // Rig frequency control.
-    m_frame1 = named(new QGroupBox(QStringLiteral("リグ周波数コントロール"), central),
-                     QStringLiteral("Frame1"), QStringLiteral("リグ周波数コントロール"));
+    m_frame1 = named(new QGroupBox(tr("リグ周波数コントロール"), central), QStringLiteral("Frame1"),
+                     tr("リグ周波数コントロール"));
     place(m_frame1, 60, 1755, 5400, 720);
-    auto *freqLabel = named(new QLabel(QStringLiteral("周波数"), m_frame1), QStringLiteral("Label2_0"),
-                            QStringLiteral("周波数"));
+    auto *freqLabel = named(new QLabel(tr("周波数"), m_frame1), QStringLiteral("Label2_0"), tr("周波数"));
     place(freqLabel, 120, 300, 600, 345);
-    m_txtRigFreq = named(new QLineEdit(QStringLiteral("No Data"), m_frame1), QStringLiteral("txtRigFreq"),
-                         QStringLiteral("周波数"));
+    m_txtRigFreq =
+        named(new QLineEdit(QStringLiteral("No Data"), m_frame1), QStringLiteral("txtRigFreq"), tr("周波数"));
     freqLabel->setBuddy(m_txtRigFreq);
     place(m_txtRigFreq, 720, 300, 1350, 345);
     connect(m_txtRigFreq, &QLineEdit::textEdited, this, &frmKorvane::txtRigFreq_Change);
@@ -209,8 +208,7 @@ void frmKorvane::buildControls()
     place(m_combo1, 2130, 300, 1350, 345);
     connect(m_combo1, &QComboBox::activated, this, &frmKorvane::Combo1_Click);
 
-    m_command1 = named(new QPushButton(QStringLiteral("基準"), m_frame1), QStringLiteral("Command1"),
-                       QStringLiteral("基準"));
+    m_command1 = named(new QPushButton(tr("基準"), m_frame1), QStringLiteral("Command1"), tr("基準"));
     place(m_command1, 3540, 300, 800, 345);
     connect(m_command1, &QPushButton::clicked, this, &frmKorvane::Command1_Click);
 
@@ -284,15 +282,14 @@ std::optional<QString> frmKorvane::Form_Load()
     case config::ReadResult::Ok:
         break;
     case config::ReadResult::Unreadable:
-        return QStringLiteral("Init.cfg is missing or cannot be read in %1.")
+        return tr("Init.cfg is missing or cannot be read in %1.")
             .arg(QDir::toNativeSeparators(m_config.workDir));
     case config::ReadResult::TooManyLines:
-        return QStringLiteral("Init.cfg has more than %1 lines.").arg(config::kInitConfigMaxLines);
+        return tr("Init.cfg has more than %1 lines.").arg(config::kInitConfigMaxLines);
     case config::ReadResult::NotRegular:
-        return QStringLiteral("Init.cfg is not a regular file in %1.")
-            .arg(QDir::toNativeSeparators(m_config.workDir));
+        return tr("Init.cfg is not a regular file in %1.").arg(QDir::toNativeSeparators(m_config.workDir));
     case config::ReadResult::TooLarge:
-        return QStringLiteral("Init.cfg is larger than %1 KiB.").arg(config::kTextFileLimit / 1024);
+        return tr("Init.cfg is larger than %1 KiB.").arg(config::kTextFileLimit / 1024);
     }
 
     m_station = std::make_unique<Station>(m_config, m_factory);
@@ -306,8 +303,7 @@ std::optional<QString> frmKorvane::Form_Load()
         return reason;
 
     setWindowTitle(titleFor(m_config, m_station->link().portStatus()));
-    m_command3->setToolTip(
-        QStringLiteral("JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"));
+    m_command3->setToolTip(tr("JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"));
     LoadWindowPos();
 
     if (QString reason = m_station->prepareCivFraming(); !reason.isEmpty())
@@ -459,10 +455,10 @@ void frmKorvane::showStale(bool stale, const QDateTime &since)
     m_txtRigFreq->setPalette(palette);
     const QString when = since.toString(u"HH:mm:ss"_s);
     m_txtRigFreq->setToolTip(
-        stale ? u"%1 からリグの応答がありません。この周波数は古く、クリックと周波数セットは送信しません。"_s
+        stale ? tr("%1 からリグの応答がありません。この周波数は古く、クリックと周波数セットは送信しません。")
                     .arg(when)
               : QString());
-    m_txtRigFreq->setAccessibleName(stale ? u"周波数（%1 からの古い値）"_s.arg(when) : u"周波数"_s);
+    m_txtRigFreq->setAccessibleName(stale ? tr("周波数（%1 からの古い値）").arg(when) : tr("周波数"));
 }
 
 void frmKorvane::Command5_Click()

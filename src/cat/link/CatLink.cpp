@@ -79,26 +79,27 @@ QString CatLink::openFailureText() const
     const config::CatAddress &address = m_transport->settings().address;
     const QString &device = address.device;
     if (address.kind == config::CatAddress::Kind::Tcp)
-        return u"The network port %1 could not be opened: %2"_s.arg(device, m_transport->lastOpenError());
+        return tr("The network port %1 could not be opened: %2").arg(device, m_transport->lastOpenError());
     switch (m_transport->lastOpenFailure()) {
     case OpenFailure::NotFound:
-        return u"The serial port %1 does not exist."_s.arg(device);
+        return tr("The serial port %1 does not exist.").arg(device);
     case OpenFailure::Permission:
-        return u"No permission to open %1: add your user to the dialout group "
-               u"(sudo usermod -aG dialout $USER), then log out and in again."_s.arg(device);
+        return tr("No permission to open %1: add your user to the dialout group "
+                  "(sudo usermod -aG dialout $USER), then log out and in again.")
+            .arg(device);
     case OpenFailure::Busy:
-        return u"The serial port %1 is in use by another program."_s.arg(device);
+        return tr("The serial port %1 is in use by another program.").arg(device);
     case OpenFailure::Other:
     case OpenFailure::None:
         break;
     }
-    return u"The serial port %1 could not be opened: %2"_s.arg(device, m_transport->lastOpenError());
+    return tr("The serial port %1 could not be opened: %2").arg(device, m_transport->lastOpenError());
 }
 
 QString CatLink::configurePort()
 {
     if (!m_config.rig.isNumber)
-        return u"RIG= is not a number: "_s + m_config.rigCode.value_or(QString());
+        return tr("RIG= is not a number: %1").arg(m_config.rigCode.value_or(QString()));
 
     const QString catValue = m_config.catPort.value_or(QString());
     const PortKind kind = m_caps ? m_caps->port : PortKind::Device;
@@ -107,7 +108,7 @@ QString CatLink::configurePort()
     if (!network && m_config.serialSettings && !m_config.serialSettings->isEmpty()) {
         const auto line = LineSettings::parse(*m_config.serialSettings);
         if (!line)
-            return u"RS232C= holds line settings the port cannot take: "_s + *m_config.serialSettings;
+            return tr("RS232C= holds line settings the port cannot take: %1").arg(*m_config.serialSettings);
         m_line = *line;
     }
 
@@ -145,10 +146,11 @@ QString CatLink::prepareCivFraming()
         return {};
     const auto rig = civAddress(m_config.icomAddressHex);
     if (!rig)
-        return u"ICOM= is not a CI-V address (two hexadecimal digits): "_s + m_config.icomAddressHex;
+        return tr("ICOM= is not a CI-V address (two hexadecimal digits): %1").arg(m_config.icomAddressHex);
     const auto controller = civAddress(m_config.controllerAddressHex);
     if (!controller)
-        return u"CONTROL= is not a CI-V address (two hexadecimal digits): "_s + m_config.controllerAddressHex;
+        return tr("CONTROL= is not a CI-V address (two hexadecimal digits): %1")
+            .arg(m_config.controllerAddressHex);
     m_civ = cat::civFraming(*rig, *controller);
     return {};
 }

@@ -172,7 +172,7 @@ frmInit::frmInit(const StationConfig &config, const SerialControlState &serial, 
     : QWidget(parent, Qt::Window), m_config(config), m_dialog(dialogState)
 {
     setObjectName(u"frmInit"_s);
-    setWindowTitle(u"初期設定"_s);
+    setWindowTitle(tr("初期設定"));
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     Form_Load(serial);
@@ -250,8 +250,8 @@ void frmInit::buildControls()
     auto *lblHost = new QLabel(u"Address"_s, decoder);
     m_txtDecoderHost = new QLineEdit(decoder);
     tagLabelledBox(lblHost, u"lblDecoderHost"_s, m_txtDecoderHost, u"txtDecoderHost"_s);
-    m_txtDecoderHost->setToolTip(u"127.0.0.1 when the decoder sends to this computer alone; a multicast "
-                                 u"group (for example 239.255.0.1) to share it with other programs."_s);
+    m_txtDecoderHost->setToolTip(tr("127.0.0.1 when the decoder sends to this computer alone; a multicast "
+                                    "group (for example 239.255.0.1) to share it with other programs."));
     auto *lblUdpPort = new QLabel(u"Port"_s, decoder);
     m_txtDecoderPort = new QLineEdit(decoder);
     tagLabelledBox(lblUdpPort, u"lblDecoderPort"_s, m_txtDecoderPort, u"txtDecoderPort"_s);
@@ -286,8 +286,8 @@ void frmInit::buildControls()
     m_portDevice->setMinimumContentsLength(24);
     tagLabelledBox(lblDevice, u"lblPortDevice"_s, m_portDevice, u"PortDevice"_s);
     m_portDevice->lineEdit()->setPlaceholderText(u"/dev/ttyUSB0, tcp://HOST:PORT, rigctld HOST:PORT"_s);
-    m_portDevice->setToolTip(u"A serial device; tcp://HOST:PORT for a network serial server; "
-                             u"HOST or HOST:PORT of rigctld (port 4532 when omitted)."_s);
+    m_portDevice->setToolTip(tr("A serial device; tcp://HOST:PORT for a network serial server; "
+                                "HOST or HOST:PORT of rigctld (port 4532 when omitted)."));
     QStringList devices = serialDeviceNames(u"/dev"_s);
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         if (!devices.contains(info.systemLocation()))
@@ -489,7 +489,7 @@ QString frmInit::addressProblem() const
     const QString &device = m_dialog.portName;
     if (m_dialog.rigCode && rigOfOption(*m_dialog.rigCode).port == cat::PortKind::RigctldAddress) {
         if (device.isEmpty())
-            return u"rigctld is reached over the network: enter HOST or HOST:PORT in the device field."_s;
+            return tr("rigctld is reached over the network: enter HOST or HOST:PORT in the device field.");
         if (QString error = parseRigctldAddress(device).error; !error.isEmpty())
             return error;
     } else if (isTcpUrl(device)) {
@@ -509,7 +509,7 @@ QString frmInit::decoderFieldsProblem() const
     storeExtensionSetting(u"DECODERHOST", m_txtDecoderHost->text(), taken);
     storeExtensionSetting(u"DECODERPORT", m_txtDecoderPort->text(), taken);
     if (taken.decoderHost.isEmpty() || taken.decoderPort == 0)
-        return u"The decoder link needs an address and a port from 1 to 65535."_s;
+        return tr("The decoder link needs an address and a port from 1 to 65535.");
     return {};
 }
 
@@ -535,7 +535,7 @@ void frmInit::Command1_Click()
         return;
     }
     m_box = new QMessageBox(QMessageBox::NoIcon, u"Veltrane"_s,
-                            u"設定を完了しました。再度起動してください。"_s, QMessageBox::Ok, this);
+                            tr("設定を完了しました。再度起動してください。"), QMessageBox::Ok, this);
     m_box->setObjectName(u"msgSaved"_s);
     m_box->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_box, &QMessageBox::finished, this, [this] {
@@ -548,7 +548,7 @@ void frmInit::Command1_Click()
 void frmInit::showSaveFailure(const QString &reason)
 {
     m_box = new QMessageBox(QMessageBox::Warning, u"Veltrane"_s,
-                            u"Init.cfg を保存できませんでした。"_s + u'\n' + reason, QMessageBox::Ok, this);
+                            tr("Init.cfg を保存できませんでした。") + u'\n' + reason, QMessageBox::Ok, this);
     m_box->setObjectName(u"msgSaveFailed"_s);
     m_box->setAttribute(Qt::WA_DeleteOnClose);
     m_box->open();

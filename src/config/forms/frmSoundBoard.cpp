@@ -17,7 +17,9 @@ namespace veltrane::config {
 
 namespace {
 
-constexpr std::array<const char16_t *, 2> kCommandCaptions{u"設定完了", u"中止"};
+constexpr std::array<const char *, 2> kCommandCaptions{
+    QT_TRANSLATE_NOOP("veltrane::config::frmSoundBoard", "設定完了"),
+    QT_TRANSLATE_NOOP("veltrane::config::frmSoundBoard", "中止")};
 
 } // namespace
 
@@ -25,13 +27,13 @@ frmSoundBoard::frmSoundBoard(const QStringList &inputDeviceNames, QWidget *paren
     : QWidget(parent, Qt::Window)
 {
     setObjectName(u"frmSoundBoard"_s);
-    setWindowTitle(u"サウンドーボードの選択"_s);
+    setWindowTitle(tr("サウンドーボードの選択"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *top = new QVBoxLayout(this);
     auto *row = new QHBoxLayout;
     top->addLayout(row);
-    auto *label = new QLabel(u"サウンドデバイス"_s, this);
+    auto *label = new QLabel(tr("サウンドデバイス"), this);
     m_combo1 = new QComboBox(this);
     m_combo1->setEditable(true);
     m_combo1->setInsertPolicy(QComboBox::NoInsert);
@@ -44,7 +46,7 @@ frmSoundBoard::frmSoundBoard(const QStringList &inputDeviceNames, QWidget *paren
     auto *buttons = new QHBoxLayout;
     top->addLayout(buttons);
     for (int i = 0; i < int(kCommandCaptions.size()); ++i) {
-        const QString caption = QString::fromUtf16(kCommandCaptions[size_t(i)]);
+        const QString caption = tr(kCommandCaptions[size_t(i)]);
         auto *button =
             tagControl(new QPushButton(caption, this), u"Command1_"_s + QString::number(i), caption);
         buttons->addWidget(button);

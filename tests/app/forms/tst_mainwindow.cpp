@@ -3,6 +3,7 @@
 // calls at load and unload; a failed start leaves the settings dialog alone, showing the configured port, and
 // Save writes it back unchanged; typing into the controls, the error box, the lookup.
 
+#include "app/Language.h"
 #include "app/forms/Application.h"
 #include "support/FakeTransport.h"
 
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace veltrane;
 using namespace Qt::StringLiterals;
@@ -139,6 +141,7 @@ private slots:
     void failedStartShowsTheConfiguredPort_data();
     void failedStartShowsTheConfiguredPort();
     void resetOpensOneSettingsDialog();
+    void languages();
 };
 
 void tst_MainWindow::titleAndCaptions()
@@ -405,6 +408,52 @@ void tst_MainWindow::resetOpensOneSettingsDialog()
     QCOMPARE(control<QLineEdit>(settings, "Text2")->text() + control<QLineEdit>(settings, "Text3")->text(),
              u"94E0"_s);
     QVERIFY(shown(u"frmKorvane"_s));
+}
+
+// Japanese under Japanese and C/POSIX locales, English elsewhere; each translation complete (every
+// text has one in the language it is not written in) and what the windows then show.
+void tst_MainWindow::languages()
+{
+    using app::UiLanguage;
+    const std::pair<QStringList, UiLanguage> locales[] = {
+        {{u"ja-JP"_s}, UiLanguage::Japanese}, {{u"C"_s}, UiLanguage::Japanese},
+        {{}, UiLanguage::Japanese},           {{u"de-DE"_s, u"ja"_s}, UiLanguage::English},
+        {{u"en-US"_s}, UiLanguage::English},  {{u"fr"_s}, UiLanguage::English}};
+    for (const auto &[ui, language] : locales)
+        QVERIFY2(app::languageForLocale(ui) == language, qPrintable(ui.join(u',')));
+    QCOMPARE(app::parseLanguage(u"EN"), std::optional(UiLanguage::English));
+    QCOMPARE(app::parseLanguage(u"de"), std::nullopt);
+
+    const QRegularExpression cjk(u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"_s);
+    for (const char *ts : {"veltrane_en.ts", "veltrane_ja.ts"}) {
+        QFile file(QStringLiteral(VELTRANE_TRANSLATIONS_DIR "/") + QLatin1StringView(ts));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QString source;
+        int checked = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == u"source")
+                source = xml.readElementText();
+            else if (xml.name() == u"translation" && source.contains(cjk) == (ts[9] == 'e') && ++checked)
+                QVERIFY2(xml.attributes().value(u"type"_s).isEmpty() && !xml.readElementText().isEmpty(),
+                         qPrintable(u"%1: %2"_s.arg(QLatin1StringView(ts), source)));
+        }
+        QVERIFY2(!xml.hasError() && checked > 20, qPrintable(xml.errorString()));
+    }
+
+    QVERIFY(app::installTranslation(UiLanguage::English));
+    {
+        Station s(QByteArray(), 99);
+        QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->text() + u'|' + *s.failure,
+                 u"Import Call|Init.cfg is missing or cannot be read in %1."_s.arg(s.dir.path()));
+    }
+    const std::unique_ptr<QTranslator> japanese(app::installTranslation(UiLanguage::Japanese));
+    QVERIFY(japanese);
+    Station s(QByteArray(), 99);
+    QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->text() + u'|' + *s.failure,
+             u"コール取込|%1 に Init.cfg がないか、読み取れません。"_s.arg(s.dir.path()));
 }
 
 QTEST_MAIN(tst_MainWindow)
