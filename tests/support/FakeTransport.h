@@ -1,5 +1,5 @@
 #pragma once
-// A scripted rig port for link and station tests: records every write, open, close and restart;
+// A scripted rig port for link and station tests: records every write, open and close;
 // tests push received bytes in and can make opens fail or the device vanish. FakeRig is the
 // factory that hands the link such a port and keeps watching it.
 
@@ -31,11 +31,6 @@ public:
     QByteArray readAll() override { return std::exchange(m_input, {}); }
     qint64 bytesWaiting() const override { return m_input.size(); }
     void discardInput() override { m_input.clear(); }
-    bool restart() override
-    {
-        ++restarts;
-        return cat::Transport::restart();
-    }
 
     // Bytes arriving from the rig, raising the receive event when due.
     void receive(const QByteArray &bytes)
@@ -60,7 +55,6 @@ public:
     QList<QByteArray> writes;
     int opens = 0;
     int closes = 0;
-    int restarts = 0;
     cat::OpenFailure failOpen = cat::OpenFailure::None;
 
 protected:

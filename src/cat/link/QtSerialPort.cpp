@@ -165,19 +165,6 @@ void QtSerialPort::discardInput()
     m_port.readAll();
 }
 
-bool QtSerialPort::restart()
-{
-#ifdef Q_OS_UNIX
-    if (m_port.isOpen()) {
-        m_port.clear(QSerialPort::AllDirections);
-        m_port.readAll();
-        m_port.clearError();
-        return true;
-    }
-#endif
-    return Transport::restart();
-}
-
 void QtSerialPort::onReadyRead()
 {
     if (m_port.bytesAvailable() > kInputLimit) {

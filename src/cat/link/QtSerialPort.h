@@ -4,11 +4,10 @@
 //  - closes itself and reports deviceLost() when the device vanishes. On Linux a vanished
 //    device shows as ReadError (the slave reads end-of-file), repeated from a busy loop while the
 //    port still reads as open, and only a later write gives ResourceError; both mean "gone";
-//  - holds the modem lines steady: right after every open it sets DTR on and RTS off and clears
-//    HUPCL, so a close does not drop DTR. On Unix the kernel raises DTR and RTS at every open,
-//    so restart() (the FT-897 reader's close-and-reopen after each answer, five times a second)
-//    keeps the device open and discards both directions instead: a real reopen would pulse RTS,
-//    which many interfaces wire to PTT or CW keying.
+//  - holds the modem lines steady: right after every open it sets DTR and RTS as configured
+//    (RTS left to the handshake under RTS/CTS) and clears HUPCL, so a close does not drop DTR.
+//    The device stays open for the whole run: on Unix the kernel raises DTR and RTS at every
+//    open, a pulse that many interfaces wire to PTT or CW keying.
 
 #include "cat/link/Transport.h"
 
@@ -33,7 +32,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesWaiting() const override;
     void discardInput() override;
-    bool restart() override;
 
     // Received bytes beyond this count with nobody reading them are dropped and reported as
     // a receive-buffer overflow (comm code 1008).

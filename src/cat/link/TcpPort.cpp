@@ -100,12 +100,6 @@ void TcpPort::discardInput()
         m_socket.readAll();
 }
 
-bool TcpPort::restart()
-{
-    discardInput();
-    return isOpen();
-}
-
 void TcpPort::onReadyRead()
 {
     if (m_socket.bytesAvailable() > kInputLimit) {

@@ -7,7 +7,6 @@
 //    found closes the port quietly, as a failed open would (the keep-alive tries again);
 //  - a connection that the far end drops closes the port and reports deviceLost() once; what
 //    arrived before the drop can still be read while deviceLost() is being handled;
-//  - restart() keeps the connection and only discards what waits;
 //  - the receive threshold raises comm code 2 as on a serial port; line settings do not apply
 //    and are ignored.
 
@@ -37,7 +36,6 @@ public:
     void discardInput() override;
     // Discards what waits and keeps the connection: a reconnect after every FT-897 answer
     // would only load the serial server, and a network port has no line state to reset.
-    bool restart() override;
 
     // True once the connection stands (not while it is still being made).
     bool isConnected() const;

@@ -85,15 +85,6 @@ public:
     virtual qint64 bytesWaiting() const = 0;
     virtual void discardInput() = 0;
 
-    // Closes the port and opens it again, discarding what waits. Ports whose reopen would
-    // disturb the device keep it open and only discard instead (see QtSerialPort, TcpPort).
-    // False when the port could not be opened again.
-    virtual bool restart()
-    {
-        close();
-        return reopen();
-    }
-
 signals:
     // A condition of the port as a comm code: 2 = receive threshold reached; 1001 to 1010 line
     // conditions (see CommEvents.h). A vanished device is reported by deviceLost() instead.
