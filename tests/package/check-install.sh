@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch DESTDIR under the prefix /usr, as the Debian package does, and
-# checks every file an operator's desktop needs.
+# checks every file an operator's desktop needs, the man pages and the AppStream metadata.
 #   check-install.sh BUILD_DIR EXPECT_PNG(0|1)
 set -uo pipefail
 build=$1
@@ -37,6 +37,17 @@ else
 fi
 grep -q '<svg' "$usr/share/icons/hicolor/scalable/apps/veltrane.svg" 2>/dev/null || fail "the SVG icon is missing"
 
+# The metadata and the desktop entry it names, as software centres read them.
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the metadata or its desktop entry"
+man1="$usr/share/man/man1"
+for page in veltrane veltrane-rigsim; do
+  zcat "$man1/$page.1.gz" 2>/dev/null | grep -q '^\.TH ' || fail "the man page $page.1.gz is missing"
+done
+# Every option the simulator's help lists is in its man page (roff writes a dash \-).
+for option in $("$usr/bin/veltrane-rigsim" --help | grep -oE '^  (-h, )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+'); do
+  zcat "$man1/veltrane-rigsim.1.gz" 2>/dev/null | grep -qF -- "${option//-/\\-}" || fail "veltrane-rigsim.1 lacks $option"
+done
+
 png="$usr/share/icons/hicolor/48x48/apps/veltrane.png"
 if [[ "$expect_png" == 1 ]]; then
   # PNG signature, then the IHDR chunk: width and height as big-endian 32-bit numbers, 48 each.
@@ -50,4 +61,4 @@ if ((failures > 0)); then
   (cd "$root" && find . -type f | sort) >&2
   exit 1
 fi
-echo "install into DESTDIR: program, simulator, desktop entry and icons in place"
+echo "install into DESTDIR: program, simulator, desktop entry, icons, man pages and metadata in place"
