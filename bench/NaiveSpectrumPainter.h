@@ -1,16 +1,17 @@
 #pragma once
 // The reference for the spectrum painter: the display drawn the plain way, one setPen and one
 // drawLine per segment on a QPainter, exactly as the picture box's line drawing describes it
-// (grid lines, trace segments, one vertical line per waterfall cell, in that order). Slow by
-// design. The benchmark measures the real painter against it and a test checks that both give
-// the same pixels. Coordinates are worked out in twips and turned into pixels by the same
-// geometry as the real painter.
+// (grid lines, trace segments, one vertical line per waterfall cell, as wide as the step to the
+// next cell, in that order). Slow by design. The benchmark measures the real painter against it
+// and a test checks that both give the same pixels. Coordinates are worked out in twips and
+// turned into pixels by the same geometry as the real painter.
 
 #include "spectrum/SpectrumPainter.h"
 
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -115,6 +116,13 @@ public:
         QPainter painter(&m_image);
         for (int e = 1; e <= binSpan - 1; ++e) {
             const int b = lowBin + e;
+            // The cell's line is as wide as the step to the next bin's line: one-pixel lines in
+            // every column from its own line's column to the one before the next line's (at least
+            // its own), from the left edge for the first bin and to the right edge for the last.
+            const int first = e == 1 ? 0 : int(std::floor(m_geometry.toPixels(double(e) * w / binSpan)));
+            const int next = e == binSpan - 1
+                                 ? m_image.width()
+                                 : int(std::floor(m_geometry.toPixels(double(e + 1) * w / binSpan)));
             for (int k = 0; k <= 29; ++k) {
                 const double v = history[k + 1][b];
                 const double a = history[k][0];
@@ -125,8 +133,9 @@ public:
                 }
                 const int level = int(std::nearbyint(red));
                 painter.setPen(QColor(level, level, 120));
-                line(painter, double(e) * w / binSpan, k * rowHeight, double(e) * w / binSpan,
-                     (k + 1) * rowHeight);
+                for (int column = first; column <= std::max(first, next - 1); ++column)
+                    painter.drawLine(QLineF(column, m_geometry.toPixels(k * rowHeight), column,
+                                            m_geometry.toPixels((k + 1) * rowHeight)));
             }
         }
         paintPhase = 1;

@@ -252,37 +252,38 @@ void SpectrumPainter::drawWaterfall(int lowBin, int highBin)
     m_levelsLow = lowBin;
     m_levelsHigh = highBin;
 
-    // The bins whose line falls on the image, with their pixel columns, left to right; where two
-    // bins share a column the later one is written last and wins, as it would when drawn later.
-    std::array<int, SpectrumBins> shownBins;
-    std::array<int, SpectrumBins> shownColumns;
-    int shown = 0;
+    // The bin each pixel column shows. A bin's line is as wide as the step to the next bin's line,
+    // so every column is painted: a column without a line of its own shows the bin whose line is
+    // nearest on its left (the first bin also fills the columns left of its line). Where two bins'
+    // lines fall in one column the later one wins, as it would when drawn later.
+    std::vector<int> columnBin(size_t(imageWidth), -1);
     for (int e = 1; e < span; ++e) {
         const int column = verticalSpan(m_geometry.toPixels(double(e) * width / span), 0.0, 0.0).column;
-        if (column >= 0 && column < imageWidth) {
-            shownBins[size_t(shown)] = e;
-            shownColumns[size_t(shown)] = column;
-            ++shown;
-        }
+        if (column >= 0 && column < imageWidth)
+            columnBin[size_t(column)] = e;
     }
+    int previous = 1;
+    for (int &e : columnBin)
+        previous = e = e < 0 ? previous : e;
 
     uchar *bits = m_image.bits();
     const qsizetype bytesPerLine = m_image.bytesPerLine();
-    std::array<QRgb, SpectrumBins> colours;
-    int coloured = -1; // display row whose colours are in `colours`
+    int coloured = -1; // display row whose colours are in the first pixel row written for it
+    const QRgb *colours = nullptr;
     for (int r = 0; r < imageHeight; ++r) {
         const int k = owner[size_t(r)];
         if (k < 0)
             continue;
-        if (k != coloured) {
-            const quint8 *cells = &m_levels[size_t(k) * SpectrumBins];
-            for (int i = 0; i < shown; ++i)
-                colours[size_t(i)] = WaterfallTable[cells[shownBins[size_t(i)]]];
-            coloured = k;
-        }
         auto *line = reinterpret_cast<QRgb *>(bits + r * bytesPerLine);
-        for (int i = 0; i < shown; ++i)
-            line[shownColumns[size_t(i)]] = colours[size_t(i)];
+        if (k == coloured) {
+            std::memcpy(line, colours, sizeof(QRgb) * size_t(imageWidth));
+            continue;
+        }
+        const quint8 *cells = &m_levels[size_t(k) * SpectrumBins];
+        for (int c = 0; c < imageWidth; ++c)
+            line[c] = WaterfallTable[cells[columnBin[size_t(c)]]];
+        coloured = k;
+        colours = line;
     }
 }
 

@@ -7,8 +7,9 @@
 // Geometry is worked out in twips, the picture's designed units (9045 x 945), and scaled to
 // the image's pixels by the twips-per-pixel of the screen (15 at 96 DPI: 603 x 63 pixels).
 // All drawing matches what plain QPainter line drawing of the same segments gives, pixel for
-// pixel; the waterfall is written straight into the image's scan lines through a colour
-// table, and the trace is drawn over a cached copy of the grid.
+// pixel; a waterfall cell's line is as wide as the step to the next bin's line, so every
+// picture column is painted. The waterfall is written straight into the image's scan lines
+// through a colour table, and the trace is drawn over a cached copy of the grid.
 //
 // Not a widget and not thread-safe: it runs on the window's thread, inside the event that
 // announces a new spectrum.
@@ -100,7 +101,9 @@ public:
     void drawTrace(const qint32 *fftData, int lowBin, int highBin);
 
     // Phase 0: scroll the history, store the new row and redraw all 30 rows; phase 1, 2, 3
-    // (or any other value): only advance the phase (1 -> 2 -> 3 -> 0).
+    // (or any other value): only advance the phase (1 -> 2 -> 3 -> 0). Bin e's cells fill the
+    // columns from x = e W/span up to the next bin's line (the first bin from the left edge,
+    // the last to the right edge): 603 columns at the designed size, none left blank.
     void waterfallStep(const qint32 *fftData, int lowBin, int highBin);
 
     // The display-mode option was clicked: clear, and draw the grid for index 0 ("FFT").

@@ -145,6 +145,8 @@ private slots:
         }
         QVERIFY(painter.history() == naive.history());
         QVERIFY(painter.history()[9][0] != 0.0); // the comparison covered a filled waterfall
+        const auto *drawn = reinterpret_cast<const QRgb *>(painter.image().constBits()); // no blank column:
+        QCOMPARE(std::count(drawn, drawn + painter.image().sizeInBytes() / 4, Background), 0);
     }
 
     void lineRasterMatchesQPainter_data()
