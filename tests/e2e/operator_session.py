@@ -14,7 +14,7 @@
 # Controls are found by their accessible description, which is their control name.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped (a needed tool is missing).
-# Usage: operator_session.py --program PATH --rigsim PATH --family N [--keep]
+# Usage: operator_session.py --program PATH --rigsim PATH --family N [--locale NAME] [--keep]
 
 import argparse
 import ctypes
@@ -288,9 +288,11 @@ class Session:
         self.work = paths["work"]
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS_", "AT_SPI", "QT_QPA", "DISPLAY"))}
         self.env.update(HOME=paths["home"], XDG_RUNTIME_DIR=paths["runtime"], XDG_CONFIG_HOME=paths["config"],
-                        XDG_CACHE_HOME=paths["cache"], TMPDIR=paths["tmp"], LC_ALL="C.UTF-8", TZ="UTC")
+                        XDG_CACHE_HOME=paths["cache"], TMPDIR=paths["tmp"], LC_ALL=self.args.locale, TZ="UTC")
 
     def start_program(self, device):
+        # The checks read the Japanese captions: another locale keeps them with --language ja.
+        self.language = [] if self.args.locale == "C.UTF-8" else ["--language", "ja"]
         with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:  # a port nobody listens on
             probe.bind(("127.0.0.1", 0))
             self.decoder_port = probe.getsockname()[1]
@@ -303,7 +305,7 @@ class Session:
         script = 'printf "%s\\n" "$DBUS_SESSION_BUS_ADDRESS" > "$1.tmp" && mv "$1.tmp" "$1" && shift && exec "$@"'
         self.bus = self.procs.start("dbus-run-session with the program",
                                     ["dbus-run-session", "--", "/bin/sh", "-c", script, "sh", address_file,
-                                     self.args.program], group=True, env=env, cwd=self.work,
+                                     self.args.program] + self.language, group=True, env=env, cwd=self.work,
                                     stdout=open(os.path.join(self.scratch, "program.out"), "wb"),
                                     stderr=subprocess.STDOUT)
         address = wait_for("the session bus address", lambda: os.path.exists(address_file) and
@@ -563,6 +565,7 @@ def main():
     parser.add_argument("--rigsim", required=True)
     parser.add_argument("--family", type=int, choices=range(4), required=True)
     parser.add_argument("--keep", action="store_true", help="keep the scratch folder")
+    parser.add_argument("--locale", default="C.UTF-8", help="the program's locale (LC_ALL)")
     args = parser.parse_args()
     missing = missing_tools()
     if missing:
