@@ -267,6 +267,10 @@
         <source>Init.cfg を保存できませんでした。</source>
         <translation>Init.cfg could not be saved.</translation>
     </message>
+    <message>
+        <source>この作業フォルダーには保存できません: %1。書き込めるフォルダーで起動してください (veltrane --folder DIR、またはデスクトップのメニューから: ~/.config/veltrane)。</source>
+        <translation>Settings cannot be saved in this working folder: %1. Start the program in a folder it can write (veltrane --folder DIR, or from the desktop menu: ~/.config/veltrane).</translation>
+    </message>
 </context>
 <context>
     <name>veltrane::config::frmSoundBoard</name>

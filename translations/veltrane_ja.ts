@@ -267,6 +267,10 @@
         <source>Init.cfg を保存できませんでした。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>この作業フォルダーには保存できません: %1。書き込めるフォルダーで起動してください (veltrane --folder DIR、またはデスクトップのメニューから: ~/.config/veltrane)。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>veltrane::config::frmSoundBoard</name>

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Language.h"
 #include "app/forms/Application.h"
 #include "spectrum/SoundCardEngine.h"
@@ -7,22 +8,35 @@
 #include <QLoggingCategory>
 #include <QMediaDevices>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Veltrane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.05"));
+
+    // The command line first, so that --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const veltrane::app::CommandLine line = veltrane::app::parseCommandLine(arguments);
+    using Outcome = veltrane::app::CommandLine::Outcome;
+    if (line.outcome != Outcome::Run) {
+        std::fputs(line.message.toLocal8Bit().constData(), line.outcome == Outcome::Exit ? stdout : stderr);
+        return line.outcome == Outcome::Exit ? 0 : 2;
+    }
+    if (const QString why = veltrane::app::enterFolder(line.folder); !why.isEmpty()) {
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
+
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Veltrane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.05"));
-
     // --cat-log: every frame written to the rig and every piece read from it, on standard error.
-    if (QApplication::arguments().contains(QStringLiteral("--cat-log")))
+    if (line.catLog)
         QLoggingCategory::setFilterRules(QStringLiteral("veltrane.cat.debug=true"));
-
-    // The interface's language: the locale's, unless --language ja|en forces one.
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--language"));
-    const auto forced = at >= 0 ? veltrane::app::parseLanguage(args.value(at + 1)) : std::nullopt;
+    // The interface's language: the locale's, unless --language forces one.
     veltrane::app::installTranslation(
-        forced.value_or(veltrane::app::languageForLocale(QLocale::system().uiLanguages())));
+        line.language.value_or(veltrane::app::languageForLocale(QLocale::system().uiLanguages())));
 
     QStringList inputs;
     for (const QAudioDevice &device : QMediaDevices::audioInputs())

@@ -33,6 +33,10 @@ QString clockText(const QDateTime &now, int clockMode, const QLocale &locale)
 {
     if (clockMode == 0) {
         const QDateTime local = now.toLocalTime();
+        // Japanese: "2010/05/03  14:30:25J", the time with colons (the locale's own long format
+        // reads "14時30分25秒"); elsewhere the locale's short date and long time.
+        if (locale.language() == QLocale::Japanese)
+            return local.toString(u"yyyy/MM/dd  H:mm:ss"_s) + u"J"_s;
         return locale.toString(local.date(), QLocale::ShortFormat) + u"  "_s +
                locale.toString(local.time(), longTimeFormatWithoutZone(locale)) + u"J"_s;
     }

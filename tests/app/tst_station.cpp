@@ -3,10 +3,12 @@
 // each family, a frequency typed into the display, the order of the main tick, and the decoder
 // link over a real UDP socket.
 
+#include "app/CommandLine.h"
 #include "app/Station.h"
 #include "support/DecoderDatagrams.h"
 #include "support/FakeTransport.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -71,6 +73,7 @@ private slots:
     void tickShowsTheClockBeforeTheRequest();
     void decoderLink();
     void decoderLinkAddresses();
+    void commandLine();
 };
 
 void tst_Station::readingShowsTextAndBand()
@@ -323,6 +326,49 @@ void tst_Station::decoderLinkAddresses()
                   "\r\n");
     QVERIFY(taken.station.startDecoderLink().contains(u"cannot listen"));
     QCOMPARE(taken.station.decoderLinkProblem(), taken.station.startDecoderLink());
+}
+
+// The command line: what runs, what exits at once (help, version) and what is refused, with the
+// folder, language and CAT log it gives; the folder is made and entered.
+void tst_Station::commandLine()
+{
+    using O = app::CommandLine::Outcome;
+    const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const struct
+    {
+        QStringList args;
+        O outcome;
+        QString seen; // message's first line, or folder|language|CAT log
+    } rows[] = {
+        {{}, O::Run, u"|-|0"_s},
+        {{u"--folder"_s, u"/tmp/a b"_s, u"--language"_s, u"EN"_s, u"--cat-log"_s},
+         O::Run,
+         u"/tmp/a b|en|1"_s},
+        {{u"--config-home"_s, u"--language"_s, u"ja"_s}, O::Run, home + u"/veltrane|ja|0"_s},
+        {{u"-v"_s}, O::Exit, u"Veltrane 1.05"_s},
+        {{u"--help"_s}, O::Exit, u"Usage: veltrane [options]"_s},
+        {{u"--language"_s, u"de"_s}, O::Fail, u"--language takes ja or en, not \"de\"."_s},
+        {{u"--folder"_s, u"x"_s, u"--config-home"_s},
+         O::Fail,
+         u"--folder and --config-home name two folders: give one."_s},
+        {{u"--colour"_s}, O::Fail, u"Unknown option 'colour'."_s},
+        {{u"Init.cfg"_s}, O::Fail, u"Unexpected argument: Init.cfg"_s},
+    };
+    QCoreApplication::setApplicationVersion(u"1.05"_s);
+    for (const auto &row : rows) {
+        const app::CommandLine line = app::parseCommandLine(QStringList{u"veltrane"_s} + row.args);
+        const QString language = !line.language                               ? u"-"_s
+                                 : *line.language == app::UiLanguage::English ? u"en"_s
+                                                                              : u"ja"_s;
+        QCOMPARE(line.outcome, row.outcome);
+        QCOMPARE(row.outcome == O::Run ? line.folder + u'|' + language + u'|' + QString::number(line.catLog)
+                                       : line.message.section(u'\n', 0, 0),
+                 row.seen);
+    }
+    const QString folder = qEnvironmentVariable("TMPDIR") + u"/new/folder"_s;
+    QCOMPARE(app::enterFolder(folder), QString());
+    QCOMPARE(QDir::currentPath(), folder);
+    QVERIFY(app::enterFolder(u"/proc/none"_s).contains(u"cannot be created"));
 }
 
 QTEST_GUILESS_MAIN(tst_Station)

@@ -27,7 +27,7 @@ done
 desktop="$usr/share/applications/veltrane.desktop"
 if [[ -f "$desktop" ]]; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate rejects veltrane.desktop"
-  for line in 'Type=Application' 'Name=Veltrane' 'Exec=veltrane' 'Icon=veltrane' 'Categories=HamRadio;Network;'; do
+  for line in 'Type=Application' 'Name=Veltrane' 'Exec=veltrane --config-home' 'Icon=veltrane' 'Categories=HamRadio;Network;'; do
     grep -qxF "$line" "$desktop" || fail "veltrane.desktop lacks the line $line"
   done
   grep -qE '^Comment=.+' "$desktop" && grep -qE '^Comment\[ja\]=.+' "$desktop" ||

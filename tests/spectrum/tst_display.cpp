@@ -288,8 +288,9 @@ private slots:
             << "Asia/Tokyo"_ba << u"2010-05-03T00:00:00Z"_s << 1 << u"ja_JP"_s << u"2010/05/03  0:00:00U"_s;
         // Outside Japan the UTC text is still true UTC (local minus nine hours would be wrong).
         QTest::newRow("local, Japanese locale, 08:59:59 JST")
-            << "Asia/Tokyo"_ba << u"2010-05-02T23:59:59Z"_s << 0 << u"ja_JP"_s
-            << u"2010/05/03  8時59分59秒J"_s;
+            << "Asia/Tokyo"_ba << u"2010-05-02T23:59:59Z"_s << 0 << u"ja_JP"_s << u"2010/05/03  8:59:59J"_s;
+        QTest::newRow("local, Japanese locale, afternoon")
+            << "Asia/Tokyo"_ba << u"2010-05-03T05:30:25Z"_s << 0 << u"ja_JP"_s << u"2010/05/03  14:30:25J"_s;
         QTest::newRow("local, US English in Berlin: no zone name")
             << "Europe/Berlin"_ba << u"2010-05-03T05:30:25Z"_s << 0 << u"en_US"_s << u"5/3/10  7:30:25 AMJ"_s;
     }

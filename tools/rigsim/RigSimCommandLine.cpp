@@ -76,6 +76,7 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
 
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help and exit."_s);
+    const QCommandLineOption version({u"v"_s, u"version"_s}, u"Show the version and exit."_s);
     const QCommandLineOption family(u"family"_s, u"Rig family 0 to 4 (default 0)."_s, u"n"_s, u"0"_s);
     const QCommandLineOption tcp(u"tcp"_s,
                                  u"Serve on 127.0.0.1 at this TCP port instead of a pty (0 = any free "
@@ -130,17 +131,17 @@ RigSimCommandLine RigSimCommandLine::parse(const QStringList &arguments)
     const QCommandLineOption resync(u"resync-ms"_s,
                                     u"Drop a frame left incomplete this long (default 100; 0 = never)."_s,
                                     u"ms"_s, u"100"_s);
-    parser.addOptions({help,        family,    tcp,  freq,   mode,     civRig,        civController, echo,
-                       civAck,      link,      log,  status, fragment, fragmentDelay, garbageOpt,    drop,
-                       unplugEvery, unplugFor, seed, resync, ft897Ack, yaesuDigits,   civBytes});
+    parser.addOptions({help, version,     family,    tcp,  freq,   mode,     civRig,        civController,
+                       echo, civAck,      link,      log,  status, fragment, fragmentDelay, garbageOpt,
+                       drop, unplugEvery, unplugFor, seed, resync, ft897Ack, yaesuDigits,   civBytes});
 
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(version)) {
         result.showHelp = true;
-        result.helpText = parser.helpText();
+        result.helpText = parser.isSet(help) ? parser.helpText() : u"veltrane-rigsim 1.05\n"_s;
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {

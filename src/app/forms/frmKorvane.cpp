@@ -33,6 +33,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include <type_traits>
 
@@ -315,9 +316,10 @@ std::optional<QString> frmKorvane::Form_Load()
     m_lbTime->setText(
         spectrum::clockText(m_now(), m_clockMode, QLocale::system())); // not blank until the first tick
 
+    bool blank = false; // an engine that could not start leaves the picture blank
     if (m_soundDevice != 99) {
+        blank = !m_engine || m_engine->fnStartSoundCard(this, m_soundDevice, 1) == 0;
         if (m_engine) {
-            m_engine->fnStartSoundCard(this, m_soundDevice, 1);
             m_engine->fnSetRXFrequency(1270, 0, 0);
             m_engine->fnSetRXPSKMode(0, 0);
             m_engine->fnSetSquelchThreshold(0, 0, 0);
@@ -332,7 +334,8 @@ std::optional<QString> frmKorvane::Form_Load()
         m_option2[1]->setEnabled(false);
     }
     m_painter.clear();
-    m_painter.drawFrequencyGrid();
+    if (!blank)
+        m_painter.drawFrequencyGrid();
     m_picture1->update();
     return std::nullopt;
 }
@@ -374,8 +377,14 @@ void frmKorvane::LoadWindowPos()
                                     config::windowPositionErrorText(code), QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("WindowPositionMessage"));
         box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::NonModal);
-        box->show(); // not modal: start-up goes on, no nested event loop
+        box->setWindowModality(Qt::NonModal); // start-up goes on, no nested event loop
+        // Shown once the main window is (the start shows it after the load), so it opens above
+        // the main window instead of under it.
+        QTimer::singleShot(0, box, [box] {
+            box->show();
+            box->raise();
+            box->activateWindow();
+        });
         return;
     }
     // Wayland does not let programs place their windows.

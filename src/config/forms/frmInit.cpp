@@ -9,7 +9,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -194,6 +196,21 @@ void frmInit::buildControls()
     m_lblReason->setWordWrap(false);
     m_lblReason->hide();
     top->addWidget(m_lblReason);
+    // Said before the operator types anything: Save would fail in a folder it cannot write.
+    m_lblFolder = new QLabel(this);
+    tagControl(m_lblFolder, u"lblFolder"_s, QString());
+    m_lblFolder->setWordWrap(true);
+    if (const QFileInfo folder(m_config.workDir); !folder.isDir() || !folder.isWritable()) {
+        const QString text =
+            tr("この作業フォルダーには保存できません: %1。書き込めるフォルダーで起動してください "
+               "(veltrane --folder DIR、またはデスクトップのメニューから: ~/.config/veltrane)。")
+                .arg(QDir::toNativeSeparators(m_config.workDir));
+        m_lblFolder->setText(text);
+        m_lblFolder->setAccessibleName(text);
+    } else {
+        m_lblFolder->hide();
+    }
+    top->addWidget(m_lblFolder);
 
     auto *columns = new QHBoxLayout;
     top->addLayout(columns);

@@ -106,6 +106,7 @@ private:
     InitDialogState &m_dialog;
 
     QLabel *m_lblReason = nullptr;
+    QLabel *m_lblFolder = nullptr; // says when Save cannot write the working folder
     QLineEdit *m_text1 = nullptr;
     QPushButton *m_command1 = nullptr;
     std::vector<QRadioButton *> m_option1; // one per rig family, by RIG= code

@@ -33,7 +33,12 @@ class EngineLog : public spectrum::SoundCardEngine
 {
 public:
     QStringList calls;
-    int fnStartSoundCard(QObject *, int device, int) override { return log(u"start %1"_s.arg(device)); }
+    explicit EngineLog(int starts = 1) : started(starts) {}
+    int started; // 0: the device cannot be opened
+    int fnStartSoundCard(QObject *, int device, int) override
+    {
+        return log(u"start %1"_s.arg(device)) * started;
+    }
     int fnSetRXFrequency(int hz, int, int) override { return log(u"rx %1"_s.arg(hz)); }
     int fnSetRXPSKMode(int, int) override { return log(u"psk"_s); }
     int fnSetSquelchThreshold(int, int, int) override { return log(u"squelch"_s); }
@@ -107,8 +112,9 @@ struct Folder
 // A main window loaded in such a folder.
 struct Station : Folder
 {
-    explicit Station(const QByteArray &cfg, int soundDevice = 99, const QByteArray &position = {})
-        : Folder(cfg, position),
+    explicit Station(const QByteArray &cfg, int soundDevice = 99, const QByteArray &position = {},
+                     int engineStarts = 1)
+        : Folder(cfg, position), engine(engineStarts),
           window(std::make_unique<app::frmKorvane>(soundDevice, rig.factory(), &engine)),
           failure(window->Form_Load())
     {
@@ -190,6 +196,10 @@ void tst_MainWindow::windowPosition()
         Station s(configFor("0"), 99, row.file);
         app::frmKorvane &w = *s.window;
         QCOMPARE(w.pos(), QPoint(w.twipsToPixels(row.left), w.twipsToPixels(row.top)));
+        QVERIFY(!shown(u"WindowPositionMessage"_s)); // not before the main window
+        w.show();
+        if (row.box)
+            QTRY_VERIFY(shown(u"WindowPositionMessage"_s));
         auto *box = qobject_cast<QMessageBox *>(shown(u"WindowPositionMessage"_s));
         QCOMPARE(box != nullptr, row.box);
         if (box)
@@ -222,6 +232,13 @@ void tst_MainWindow::engineCalls()
         QCOMPARE(s.engine.calls, row.calls);
         QVERIFY(!s.window->hookInstalled());
     }
+    // The grid is drawn with a working engine (and without sound), never when the engine cannot start.
+    const auto gridDrawn = [](const Station &s) {
+        const QImage picture = s.window->painter().image();
+        return picture != spectrum::SpectrumPainter().image() && !picture.isNull();
+    };
+    QVERIFY(gridDrawn(Station(configFor("0"), -1)) && gridDrawn(Station(configFor("0"), 99)));
+    QVERIFY(!gridDrawn(Station(configFor("0"), -1, "TOP= 0\r\n"_ba, 0)));
 }
 
 void tst_MainWindow::controlsReachTheStation()

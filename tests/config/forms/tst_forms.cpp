@@ -131,7 +131,7 @@ private slots:
         o.open();
         QCOMPARE(o.shown(), u"Baud96 ComPort_1 Data8 EchoOff NoFlow NoParity Option1_0 Stop1 74/45/IC7700"_s);
         auto *reason = o.get<QLabel>(u"lblReason"_s);
-        QVERIFY(!reason->isVisibleTo(o.dlg));
+        QVERIFY(!reason->isVisibleTo(o.dlg) && !o.get<QLabel>(u"lblFolder"_s)->isVisibleTo(o.dlg));
         o.dlg->setStartupFailure(u"port /dev/ttyS0:\nPermission denied"_s); // one line, spoken as shown
         QCOMPARE(reason->text() + u'|' + reason->accessibleName(),
                  u"port /dev/ttyS0: Permission denied|port /dev/ttyS0: Permission denied"_s);
@@ -240,6 +240,17 @@ private slots:
         o.type(o.get<QLineEdit>(u"txtDecoderPort"_s), u"2238"_s);
         QCOMPARE(o.saveAndConfirm(), initCfgBytes("", " 1 ", " 0 ", "9600,N,8,1", "74", "45") +
                                          "DECODER=ON\r\nDECODERHOST=239.255.0.1\r\nDECODERPORT=2238\r\n");
+    }
+
+    // A working folder Save cannot write is said when the dialog opens.
+    void unwritableFolder()
+    {
+        Opening o;
+        o.state.workDir = u"/nonexistent/station"_s;
+        o.open();
+        auto *folder = o.get<QLabel>(u"lblFolder"_s);
+        QVERIFY(folder->isVisible() && folder->text().contains(u"/nonexistent/station"));
+        QVERIFY(folder->text().contains(u"--folder"));
     }
 
     // Closing saves nothing; fields the serial control's text does not give keep what an
