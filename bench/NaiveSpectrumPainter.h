@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reference for the spectrum painter: the display drawn the plain way, one setPen and one
 // drawLine per segment on a QPainter, exactly as the picture box's line drawing describes it

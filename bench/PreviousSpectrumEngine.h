@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's signal path as it was before spectra were averaged, kept as the reference of the
 // weak-signal benchmark: one 2048-point Hann transform of the newest 2048 samples per 2000 new

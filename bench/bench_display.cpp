@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From a dial change on the rig to the new text in the frequency display. A Yaesu-text rig on a
 // pseudo-terminal answers every "FA;" at once with its dial; the dial moves at random moments
 // (every 0.5 to 0.9 s). The station polls as it does in operation (a request every 200 ms).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the end of an FFT window to the painted picture: a capture thread feeds the spectrum
 // pipeline in real time (2000 samples every 250 ms, as the sound card delivers them); each
 // spectrum is stored and announced to the window, whose hook paints it in waterfall mode.

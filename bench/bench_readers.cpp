@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time per call of the answer readers and the set-frequency builder on typical input, as a
 // plain table. Target: every reader well under 5 us a call (a read runs every 200 ms).
 

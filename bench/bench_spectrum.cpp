@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spectrum display kernels against their references, as a plain table:
 //   waterfall update (history scroll + 30 x 511 cells)  vs the plain one-line-per-cell painter
 //   trace with grid (clear, 21 grid lines, 511 segments) vs the plain painter

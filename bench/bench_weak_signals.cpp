@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How weak signals show in the waterfall: steady tones at -15, -20, -24 and -27 dB signal to
 // noise in 2500 Hz (the JT65 decoders' scale) in white noise go through the engine's pipeline,
 // the spectrum store and PaintSpectrum into the painter in waterfall mode, for 30 drawn rows; the

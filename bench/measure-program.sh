@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the running program: CPU share of one core and resident memory while it polls the
 # simulated rig, from /proc/PID/stat (utime + stime) over a fixed span.
 #   bench/measure-program.sh BUILD_DIR [SECONDS] [FAMILY] [SOUND]

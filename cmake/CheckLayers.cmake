@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file of LIBRARY includes one of our headers from a folder outside ALLOWED.
 #   cmake -DLIBRARY=name -DALLOWED="cat|config" -DSOURCES="a.cpp|b.h" -DSTAMP=file -P CheckLayers.cmake
 # Our headers are included as "folder/Name.h" relative to src/; the folder is the part before

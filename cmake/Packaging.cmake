@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Debian package of the program, the rig simulator, the desktop entry, the icon, the man pages,
 # the AppStream metadata, the copyright file and the changelog (cmake/Documents.cmake).
 #   cpack -G DEB        (from the build folder; `make package` does it)

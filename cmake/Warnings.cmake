@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler settings applied to the project's own targets only (never to Qt's or FFTW's headers).
 add_library(veltrane_warnings INTERFACE)
 target_compile_options(veltrane_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the station's two text files and the dialogs' text readers: any bytes
 // must end in a defined result, never a crash, a hang or a sanitizer report.
 

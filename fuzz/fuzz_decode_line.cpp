@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary text to the decode-line import, the offset and click tuning and the lookup
 // address. None may crash; an import's offset is at most eight characters and a lookup address
 // keeps the call inside its one path segment.

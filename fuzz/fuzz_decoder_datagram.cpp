@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary datagrams to the reader of the decoders' network messages. None may crash or
 // read past the datagram: what it reads starts with the protocol's magic number, its texts fit
 // in the datagram, and bytes after a message that is not a Status change nothing of it.

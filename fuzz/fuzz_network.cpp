@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the rigctld line reader, cut into reads where the first byte says,
 // and takes the same bytes as a CAT= network address. Checks the promises: a shown frequency
 // is whole hertz above 0 with at most 11 digits, the kept line stays bounded, and a parsed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the answer readers and the codec's conversions. The first byte picks
 // where the input is cut into reads, so the readers also see answers split anywhere. Checks the
 // readers' promises: a shown frequency lies in its family's range, a kept tail stays bounded.

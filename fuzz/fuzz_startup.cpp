@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the start-up path that reads Init.cfg and the window position file from
 // the disk: the input is written as one kind of file (the first byte picks: a regular file, a
 // link to one, a file grown past the size limit, a UTF-16 file with its byte-order mark, a FIFO,

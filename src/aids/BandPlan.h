@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The band list's seven JT65 dial frequencies and the frames that band selection and the
 // reference button send for them. Frames come from the one set-frequency builder of the codec;

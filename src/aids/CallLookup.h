@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The address of the call-sign lookup page for the other station's call. The caller opens it
 // with the desktop's browser; no command line is ever built, so nothing in the call can reach

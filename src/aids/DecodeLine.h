@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Taking the other station's call and audio offset out of a decode line that the operator
 // copied in the decoder program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The datagrams today's decoders publish (the WSJT-X network protocol): big-endian, a magic
 // number and a schema (2 or 3), the message type, the decoder's id, then the type's fields,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The new dial frequency of the two retuning aids: the frequency set from an imported audio
 // offset, and click-to-tune on the spectrum picture. Both start from the dial frequency the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's command line, read before any window exists (so --help and --version work
 // without a display):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The language of the interface. Its texts are written in Japanese, with an English translation;
 // the start-up reasons and other texts added in English have a Japanese one. Japanese locales and

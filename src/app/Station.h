@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The station as the operator works it, without a window: the rig link, the main tick Timer1
 // and the rig's dial frequency as a number (known once the rig has answered), with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Readers of the rig's answers to the read-frequency request. Each takes the bytes that a read
 // of the port returned and gives the dial frequency in hertz when they hold a complete, valid

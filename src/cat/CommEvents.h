@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial port's comm codes: which are plain events and which are errors that the operator
 // is asked about, with the message shown for each error. The link shows the box; this file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The CAT frames of the four rig families and the small conversions they are built with.
 // Every function here maps text or bytes to text or bytes: none touches the serial port, keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of the rig frequency display and the band its frequency lies in. The display shows
 // the dial frequency in kilohertz; the station keeps the frequency itself as a number.

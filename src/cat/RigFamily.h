@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rig families the station speaks, one row of capabilities each: what the title calls the
 // rig, how the link sets up the port and when it asks and reads, which frames the family has

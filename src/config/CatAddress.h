@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The port the CAT= value names: a serial port by number or by device path, a raw TCP port
 // ("tcp://HOST:PORT", a serial port served over the network) or a rigctld daemon

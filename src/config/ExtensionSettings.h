@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Settings beyond the nine lines of Init.cfg: key lines after them, read with the same grammar
 // (KEY=value, key in either case) and written only when they differ from their defaults, so a

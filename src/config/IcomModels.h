@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ICOM models offered by the settings dialog and their factory CI-V addresses (hexadecimal
 // text, as written after ICOM= in Init.cfg).

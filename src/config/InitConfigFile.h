@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Init.cfg, the station configuration: the reader that fills the station state at start-up and
 // the writer behind the settings dialog's Save. Pure text rules plus two small file functions;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The line and key grammar shared by the station's two text files (Init.cfg and the window
 // position file), and their conversion between bytes and text. Pure functions: no file I/O.

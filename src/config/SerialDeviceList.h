@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Serial devices offered beside the numbered ports in the settings dialog. Reads folders only;
 // opens no device.

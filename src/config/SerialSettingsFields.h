@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the settings dialog reads the serial control's settings text into its option choices.
 // The text is read by position from the first comma, with one-character parity, data-bit and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the sound device list and the reading of the number the operator chose. The list
 // shows ordinals only; which device an ordinal names is the order of the system's inputs.

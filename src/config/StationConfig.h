@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The station's configuration for one run, as Init.cfg gives it: read once at start-up and
 // handed, as a value nobody changes, to whoever needs it (the station's link, the main window's

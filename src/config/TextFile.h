@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file layer under the station's two small text files (Init.cfg and the window position
 // file): a reader that takes only regular files of a bounded size and never blocks, and a save

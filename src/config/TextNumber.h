@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading numbers out of texts the way the station's texts are read everywhere: the leading
 // number of a text, so "14076.520" reads 14076.52, "1200abc" reads 1200 and "No Data" reads 0.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MyVeltraneData.dat, the main window's last top-left corner in twips. The main window saves it
 // when it closes and applies it when it opens; this file holds only the text rules and the file

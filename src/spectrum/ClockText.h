@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clock label's text for a given moment (the caller passes the current time, so tests
 // choose it).

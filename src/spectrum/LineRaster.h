@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One-pixel solid lines written straight into an RGB32 image, pixel for pixel as QPainter's
 // raster engine draws an aliased line with a one-pixel pen and square caps (its default pen),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sample-rate conversion of captured audio to the pipeline's 8000 samples/s, for devices that
 // only offer their own rate (44 100 or 48 000 samples/s and the like).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound-card engine: captures the receiver audio from one input device, turns it into
 // magnitude spectra on a worker thread and tells the main window about each new spectrum by

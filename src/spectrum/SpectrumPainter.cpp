@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "spectrum/SpectrumPainter.h"
 
 #include "spectrum/LineRaster.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Draws the receiver spectrum into a persistent backing image (the picture box's content):
 // either a trace over the 21-line frequency grid or a scrolling 30-row waterfall. The window

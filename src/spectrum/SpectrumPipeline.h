@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine's signal processing, free of any audio device: mono samples at 8000 samples/s
 // in, one magnitude spectrum per 2000 new samples out (four per second).

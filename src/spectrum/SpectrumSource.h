@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the painter fetches the newest spectrum: the sound-card engine in the program, a
 // scripted fake in tests. One call copies bins firstBin..lastBin-1 of the newest complete

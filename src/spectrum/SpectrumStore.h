@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The newest complete spectrum, handed from the capture thread to the window's thread.
 // publish() replaces it whole under a lock; copy() never sees a half-written spectrum.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Routes the sound-card engine's new-spectrum events (type 2024) on the main window to the
 // paint routine. The hook is an event filter, owned by the window (a child object): paint runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating aids: each band's frames for every family, the retune targets of an offset and
 // a picture click, the decode-line import (both layouts), the decoders' datagrams and the lookup
 // address.

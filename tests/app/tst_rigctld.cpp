@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The station against a real rigctld with its dummy rig, started here on 127.0.0.1 and stopped
 // by its process id, with rigctl as a second client: start-up does not wait for a daemon that
 // is not there yet, the display follows the rig, a band pick and the offset set move it, and a

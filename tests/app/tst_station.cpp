@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The station without a window, over a scripted rig port: what a reading shows, the gates of
 // every retune, band pick and reference, the frequency set from an offset and click-to-tune for
 // each family, a frequency typed into the display, the order of the main tick, and the decoder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CAT codec: every family's frames byte for byte, the conversions they are built with, the
 // answer readers fed whole answers, fragments, garbage and two answers at once, the display text,
 // band recognition and the comm-event table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration: Init.cfg and the window position file (odd files read, exact bytes written,
 // failures), RIG= and the CAT= address as start-up reads them, numbers read the C way, and the
 // small rules behind the dialogs.

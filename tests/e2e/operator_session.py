@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One operator session with the real program, driven through the accessibility tree.
 #
 # The session starts its own X server (Xvfb, on a display it picks itself), a private D-Bus

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a scratch DESTDIR under the prefix /usr, as the Debian package does, and
 # checks every file an operator's desktop needs, the man pages and the AppStream metadata.
 #   check-install.sh BUILD_DIR EXPECT_PNG(0|1)
@@ -43,9 +44,11 @@ man1="$usr/share/man/man1"
 for page in veltrane veltrane-rigsim; do
   zcat "$man1/$page.1.gz" 2>/dev/null | grep -q '^\.TH ' || fail "the man page $page.1.gz is missing"
 done
-# Every option the simulator's help lists is in its man page (roff writes a dash \-).
-for option in $("$usr/bin/veltrane-rigsim" --help | grep -oE '^  (-h, )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+'); do
-  zcat "$man1/veltrane-rigsim.1.gz" 2>/dev/null | grep -qF -- "${option//-/\\-}" || fail "veltrane-rigsim.1 lacks $option"
+# Every option each program's help lists is in its man page (roff writes a dash \-).
+for program in veltrane veltrane-rigsim; do
+  for option in $("$usr/bin/$program" --help | grep -oE '^  (-[a-z], )?--[a-z0-9-]+' | grep -oE -- '--[a-z0-9-]+'); do
+    zcat "$man1/$program.1.gz" 2>/dev/null | grep -qF -- "${option//-/\\-}" || fail "$program.1 lacks $option"
+  done
 done
 
 png="$usr/share/icons/hicolor/48x48/apps/veltrane.png"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stands in for the main window in the spectrum tests: logs the type of every user event it
 // receives (the engine's new-spectrum events are type 2024), in order.

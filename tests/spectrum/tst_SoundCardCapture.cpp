@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End to end through a real sound server: a private PulseAudio in user mode whose only input
 // is a pipe source fed with a 1270 Hz tone. The engine opens the input, posts an event for
 // each spectrum, serves the tone's peak, and goes quiet when stopped. Skipped when PulseAudio

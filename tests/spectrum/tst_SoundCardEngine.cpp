@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's signal path fed synthetic samples: 0..100 dB spectra, their cadence, the rate
 // conversion of 44.1/48 kHz devices, the hand-over to the window; and the engine itself with
 // no sound server, which must stay quiet.

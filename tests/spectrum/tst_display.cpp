@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum display: the painter (pixel identity with the plain reference painter kept with
 // the benchmarks, its colour rule), the trace's line writer
 // against QPainter, the window hook driving the painter from a fake spectrum source, the

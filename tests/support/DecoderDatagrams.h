@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Datagrams as a decoder publishes them (big-endian QDataStream fields after the magic number,
 // the schema and the type), built field by field: the tests' decoder.

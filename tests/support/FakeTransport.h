@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scripted rig port for link and station tests: records every write, open and close;
 // tests push received bytes in and can make opens fail or the device vanish. FakeRig is the

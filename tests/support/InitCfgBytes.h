@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Init.cfg as the settings dialog must write it, from the six values after their keys: nine
 // lines ended by CR LF, in the system code page (UTF-8 in the test environment).

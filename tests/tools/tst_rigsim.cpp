@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rig simulator: its frame logic fed the way a serial line delivers bytes (whole frames,
 // frames in pieces, several at once, noise between them, pauses), its line faults on a real
 // pseudo-terminal (answers in pieces, noise before answers, the same again with the same seed),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated rig on a pseudo-terminal: owns the pty master, hands what the controller sends
 // to a RigEmulator and writes its replies back, with optional line trouble (answers in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A simulated transceiver's CAT side, as pure logic: it is fed the bytes the controller sent,
 // cuts them into the frames of its rig family, keeps a dial frequency and a mode, and says

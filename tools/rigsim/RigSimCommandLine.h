@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rig simulator's command line: turns the arguments into emulator settings and pty
 // options, or into a message saying which value was refused. Knows nothing of the pty.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated rig on a TCP port of 127.0.0.1: what a network serial server (raw bytes of the
 // family) or a rigctld daemon (family 4) offers. Every client's bytes go to one RigEmulator,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // veltrane-rigsim: a simulated transceiver on a pseudo-terminal, or with --tcp on a TCP port of
 // 127.0.0.1. Prints the device or address to open on its first line and answers CAT frames
 // there until SIGTERM or SIGINT.

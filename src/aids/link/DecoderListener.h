@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Listens for the datagrams a decoder publishes (DecoderMessages.h) on a UDP port, unicast or
 // multicast, and reports every message it can read. The port is bound with address sharing,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's start flow: the sound-device dialog first, then the main window; when the main
 // window's start-up fails, the settings dialog alone (with the reason), and the main window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The station's working window: rig frequency display and band list, call import and
 // frequency set, call-sign lookup, clock, and the spectrum picture. It builds the controls,

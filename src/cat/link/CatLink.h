@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rig link: opens the rig's port from the configuration, keeps it open, runs the poll of
 // the configured rig family and hands every accepted answer on as a dial frequency.

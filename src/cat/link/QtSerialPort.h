@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's serial port: a Transport over QSerialPort. Besides moving bytes it
 //  - raises the receive event when the waiting count reaches the threshold;

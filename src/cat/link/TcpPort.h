@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A CAT port over a TCP connection: a serial port served by a network serial server (raw
 // bytes, "tcp://HOST:PORT") or a rigctld daemon. To the link it looks like a serial port:

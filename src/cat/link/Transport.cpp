@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cat/link/Transport.h"
 
 #include "cat/link/QtSerialPort.h"

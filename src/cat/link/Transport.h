@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one small interface through which the rig link reaches its rig: a serial port
 // (QtSerialPort, over QSerialPort) or a TCP connection (TcpPort). It is opened with its

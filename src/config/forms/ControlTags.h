@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Names every control gets as it is created, so operators with a screen reader and test tools
 // find it: the accessible name is what the operator sees (a caption, or the text of the label

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The station settings dialog (caption "初期設定"): shows the configuration the running system
 // uses (the main window's serial control and the configuration read at start-up) and saves it

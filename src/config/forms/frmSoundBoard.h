@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's first window (caption "サウンドーボードの選択"): the operator picks the sound input
 // that carries the receiver audio, or no sound. The choice is handed on for this run only;

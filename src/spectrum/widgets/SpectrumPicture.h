@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture box of the spectrum display: shows the painter's backing image as it is (the
 // painter does all drawing) and reports mouse presses. It owns neither the image nor the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the program's start flow over a scripted rig port, for what the
 // end-to-end sessions do not reach: the title, the controls' accessible names, window position, the engine's
 // calls at load and unload; a failed start leaves the settings dialog alone, showing the configured port, and

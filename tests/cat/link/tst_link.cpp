@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rig link over a scripted port: start-up per family and its failures, CAT off, the FT-897's
 // answers among acknowledges, pieces and stray bytes, comm events, and a vanished device. (Each family's poll
 // from request to reading is met in the station test and the end-to-end sessions.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's two transports against real peers: the serial port on a pseudo-terminal and the
 // TCP port against a server on 127.0.0.1. Bytes both ways unchanged, the receive event at the
 // threshold, discarding what waits, a vanished device reported once, and the factory's choice. (Refused,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration's two dialogs. The settings dialog: what it shows when it opens (the
 // serial control and the configuration read at start-up, network addresses included), what
 // Save writes, the reason shown for an address Save refuses, and a file that cannot be written.
