@@ -28,38 +28,92 @@ void applyWindow(float *__restrict input, const float *__restrict frame, const f
         input[n] = frame[n] * window[n];
 }
 
-void binPowers(float *__restrict power, const fftwf_complex *__restrict bins)
+// The transform's bin powers (from its interleaved real and imaginary parts) into `power`, or
+// added to it.
+void binPowers(float *__restrict power, const float *__restrict values, bool add)
 {
-    const float *values = &bins[0][0];
+    const float keep = add ? 1.0f : 0.0f;
     for (int b = 0; b < SpectrumBins; ++b)
-        power[b] = values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
+        power[b] = keep * power[b] + values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
+}
+
+// The mean of the pairs' powers, which hold `count` transforms in all.
+void meanPowers(float *__restrict mean, const std::array<std::array<float, SpectrumBins>, 4> &pairs,
+                int count)
+{
+    const float *__restrict a = pairs[0].data();
+    const float *__restrict b = pairs[1].data();
+    const float *__restrict c = pairs[2].data();
+    const float *__restrict d = pairs[3].data();
+    const float scale = 1.0f / float(count);
+    for (int i = 0; i < SpectrumBins; ++i)
+        mean[i] = ((a[i] + b[i]) + (c[i] + d[i])) * scale;
+}
+
+// The median of non-negative powers. Their bit patterns order like the values (a NaN above
+// infinity), so the selection runs on integers, where every pattern has its place.
+float medianPower(const float *power, int count)
+{
+    std::array<quint32, SpectrumBins> bits;
+    for (int i = 0; i < count; ++i)
+        bits[size_t(i)] = std::bit_cast<quint32>(power[i]) & 0x7fffffffu;
+    auto middle = bits.begin() + count / 2;
+    std::nth_element(bits.begin(), middle, bits.begin() + count);
+    return std::bit_cast<float>(*middle);
+}
+
+// log2 of a positive power, without a libm call: the exponent from the float's bits, the
+// mantissa m (1 <= m < 2) through ln m = 2 atanh(s), s = (m - 1) / (m + 1) < 1/3, to s^7 (error
+// below 4e-5, 0.0001 dB). Infinity and NaN give about 128 and 129, above any finite power.
+inline float fastLog2(float v)
+{
+    const quint32 bits = std::bit_cast<quint32>(v) & 0x7fffffffu;
+    const float exponent = float(int(bits >> 23) - 127);
+    const float m = std::bit_cast<float>((bits & 0x007fffffu) | 0x3f800000u);
+    const float s = (m - 1.0f) / (m + 1.0f);
+    const float s2 = s * s;
+    const float series = 1.0f + s2 * (1.0f / 3 + s2 * (1.0f / 5 + s2 * (1.0f / 7)));
+    return exponent + float(2.0 / std::numbers::ln2) * s * series;
 }
 
 } // namespace
 
-DecibelScale::DecibelScale(float fullScalePower)
-{
-    // steps[k - 1]: the least power that reads k (k = 1..100), i.e. 10 log10(p / full) >= k - 100.5.
-    std::array<float, 100> steps{};
-    for (int k = 1; k <= 100; ++k)
-        steps[size_t(k - 1)] = float(double(fullScalePower) * std::pow(10.0, (k - 100.5) / 10.0));
+MagnitudeScale::MagnitudeScale(float fullScalePower) : m_fullScalePower(fullScalePower) {}
 
-    for (int bucket = 0; bucket < Buckets; ++bucket) {
-        const float low = std::bit_cast<float>(quint32(bucket) << 19);
-        const float high = bucket + 1 < Buckets ? std::bit_cast<float>(quint32(bucket + 1) << 19)
-                                                : std::numeric_limits<float>::infinity();
-        const bool special = !std::isfinite(low); // infinities and NaN read full scale
-        int base = 0;
-        float step = std::numeric_limits<float>::infinity();
-        for (float s : steps) {
-            if (special || s <= low)
-                ++base;
-            else if (s < high && step == std::numeric_limits<float>::infinity())
-                step = s;
-        }
-        m_base[size_t(bucket)] = quint8(base);
-        // No step above the top of the scale (no size reaches 0xffffffff, not even infinity).
-        m_step[size_t(bucket)] = base >= 100 || std::isinf(step) ? 0xffffffffu : std::bit_cast<quint32>(step);
+void MagnitudeScale::apply(const std::array<float, SpectrumBins> &power, float noiseReference,
+                           Spectrum &out) const
+{
+    const double full = m_fullScalePower;
+    const double floorPower = full * std::pow(10.0, FloorDb / 10.0);
+    const double threshold =
+        std::max(double(noiseReference) * std::pow(10.0, ThresholdDb / 10.0), floorPower);
+    const double top = 10.0 * std::log10(full / threshold); // dB from T up to full scale
+
+    // The magnitude is the lower of two lines in x (dB above T): the steep one from 1 at T and
+    // the one that ends at 100 at full scale; when full scale is near, one line from 1 to 100.
+    const double knee = 1.0 + SteepPerDb * KneeDb;
+    double steep = 99.0 / std::max(top, 1e-6); // full scale near: one line
+    double upper = steep;
+    double upperAtT = 1.0;
+    if (top >= KneeDb + (100.0 - knee) / SteepPerDb) {
+        steep = SteepPerDb;
+        upper = (100.0 - knee) / (top - KneeDb);
+        upperAtT = knee - upper * KneeDb;
+    }
+    const float log2Threshold = float(std::log2(threshold));
+    const float dbPerOctave = float(10.0 * std::numbers::ln2 / std::numbers::ln10);
+    const float steepF = float(steep), upperF = float(upper), upperAtTF = float(upperAtT);
+    const float floorF = float(floorPower);
+    for (int b = 0; b < SpectrumBins; ++b) { // a fixed count: the compiler vectorises it
+        const float p = power[size_t(b)];
+        const float x = dbPerOctave * (fastLog2(p) - log2Threshold);
+        const float steepLine = 1.0f + steepF * x;
+        const float upperLine = upperAtTF + upperF * x;
+        float m = steepLine < upperLine ? steepLine : upperLine;
+        m = m < 100.0f ? m : 100.0f;
+        m = m > 1.0f ? m : 1.0f;
+        const qint32 rounded = qint32(m + 0.5f); // m + 0.5 >= 1.5: truncation rounds
+        out[size_t(b)] = p <= floorF ? 0 : rounded;
     }
 }
 
@@ -97,8 +151,8 @@ SpectrumPipeline::SpectrumPipeline(Sink sink)
         sum += m_window[size_t(n)];
     }
     const double fullScaleMagnitude = sum / 2.0;
-    m_scale = std::make_unique<DecibelScale>(float(fullScaleMagnitude * fullScaleMagnitude));
-    m_history.reserve(size_t(FftSize + Hop));
+    m_scale = std::make_unique<MagnitudeScale>(float(fullScaleMagnitude * fullScaleMagnitude));
+    m_history.reserve(size_t(HistoryLimit + TransformHop));
 }
 
 SpectrumPipeline::~SpectrumPipeline() = default;
@@ -106,12 +160,14 @@ SpectrumPipeline::~SpectrumPipeline() = default;
 void SpectrumPipeline::reset()
 {
     m_history.clear();
+    for (Powers &pair : m_pairs)
+        pair.fill(0.0f);
+    m_transforms = 0;
     m_untilNext = FftSize;
 }
 
 void SpectrumPipeline::feed(std::span<const float> samples)
 {
-    Spectrum spectrum;
     while (!samples.empty()) {
         const auto take = std::min<qsizetype>(m_untilNext, qsizetype(samples.size()));
         m_history.insert(m_history.end(), samples.begin(), samples.begin() + take);
@@ -119,23 +175,36 @@ void SpectrumPipeline::feed(std::span<const float> samples)
         m_untilNext -= take;
         if (m_untilNext > 0)
             break;
-        computeSpectrum(m_history.data() + (m_history.size() - FftSize), spectrum);
-        m_history.erase(m_history.begin(), m_history.end() - FftSize);
-        m_untilNext = Hop;
-        ++m_produced;
-        if (m_sink)
-            m_sink(spectrum);
+        transform();
+        if (m_history.size() >= size_t(HistoryLimit)) // the samples no transform needs again
+            m_history.erase(m_history.begin(), m_history.end() - FftSize);
+        m_untilNext = TransformHop;
+        // Spectra after the first transform, then after every second one.
+        if ((m_transforms - 1) % (Hop / TransformHop) == 0)
+            deliver();
     }
 }
 
-void SpectrumPipeline::computeSpectrum(const float *frame, Spectrum &out)
+void SpectrumPipeline::transform()
 {
-    applyWindow(m_fft->input, frame, m_window.data());
+    applyWindow(m_fft->input, m_history.data() + (m_history.size() - FftSize), m_window.data());
     fftwf_execute(m_fft->plan);
-    binPowers(m_power.data(), m_fft->output);
-    const DecibelScale &scale = *m_scale;
-    for (int b = 0; b < SpectrumBins; ++b)
-        out[size_t(b)] = scale(m_power[size_t(b)]);
+    // Transform j goes to pair (j + 1) / 2: the first alone, then two by two, each pair the two
+    // transforms of one hop; the oldest pair is overwritten.
+    const int j = m_transforms++;
+    binPowers(m_pairs[size_t((j + 1) / 2 % PairsAveraged)].data(), &m_fft->output[0][0], j > 0 && j % 2 == 0);
+}
+
+void SpectrumPipeline::deliver()
+{
+    Powers mean;
+    meanPowers(mean.data(), m_pairs, std::min(m_transforms, TransformsAveraged));
+    const float noise = medianPower(mean.data() + NoiseFirstBin, NoiseLastBin - NoiseFirstBin);
+    Spectrum spectrum;
+    m_scale->apply(mean, noise, spectrum);
+    ++m_produced;
+    if (m_sink)
+        m_sink(spectrum);
 }
 
 } // namespace veltrane::spectrum

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <thread>
 
 using namespace veltrane::spectrum;
@@ -86,23 +87,62 @@ private slots:
             QVERIFY(pieces.back()[461] > pieces.front()[461]);
     }
 
-    void decibelScaleFollowsTheLogarithm()
+    void magnitudeScale_data()
     {
-        // Sweep 120 dB in 0.01 dB steps against the plain formula (away from exact half steps).
-        const float fullScale = 262144.0f; // the pipeline's own reference, 512 squared
-        const DecibelScale scale(fullScale);
-        int compared = 0;
-        for (double db = -110.0; db <= 10.0; db += 0.01) {
-            if (std::abs(db - std::floor(db) - 0.5) < 0.001)
-                continue;
-            const int expected = std::clamp(int(std::floor(db + 0.5)) + 100, 0, 100);
-            QCOMPARE(scale(float(fullScale * std::pow(10.0, db / 10.0))), expected);
-            ++compared;
+        QTest::addColumn<double>("noiseDb"); // the noise reference, against a full-scale sine
+        QTest::addColumn<double>("powerDb"); // the bin's power
+        QTest::addColumn<int>("magnitude");
+
+        // Noise 62 dB below full scale: the threshold 2 dB up, full scale 60 dB over it.
+        QTest::newRow("noise reads 1") << -62.0 << -62.0 << 1;
+        QTest::newRow("threshold") << -62.0 << -60.0 << 1;
+        QTest::newRow("1 dB over it") << -62.0 << -59.0 << 6;
+        QTest::newRow("end of the steep part, 10 dB over") << -62.0 << -50.0 << 51;
+        QTest::newRow("50 dB over") << -62.0 << -10.0 << 90;
+        QTest::newRow("full scale") << -62.0 << 0.0 << 100;
+        QTest::newRow("above full scale") << -62.0 << 6.0 << 100;
+        QTest::newRow("infinity") << -62.0 << 1000.0 << 100;
+        QTest::newRow("silence") << -62.0 << -1000.0 << 0;
+        // Without noise the threshold is the floor, 100 dB below full scale.
+        QTest::newRow("no noise: below the floor") << -1000.0 << -100.5 << 0;
+        QTest::newRow("no noise: 1 dB over the floor") << -1000.0 << -99.0 << 6;
+        QTest::newRow("no noise: 20 dB below full scale") << -1000.0 << -20.0 << 89;
+        // Noise near full scale: one line from 1 at the threshold (15 dB down) to 100.
+        QTest::newRow("loud noise, 5 dB over") << -17.0 << -10.0 << 34;
+        QTest::newRow("loud noise, full scale") << -17.0 << 0.0 << 100;
+    }
+    void magnitudeScale()
+    {
+        QFETCH(double, noiseDb);
+        QFETCH(double, powerDb);
+        QFETCH(int, magnitude);
+        constexpr double fullScale = 262144.0; // the pipeline's own, 512 squared
+        const auto power = [](double db) { return float(fullScale * std::pow(10.0, db / 10.0)); };
+        std::array<float, SpectrumBins> powers;
+        powers.fill(power(powerDb));
+        Spectrum m;
+        MagnitudeScale(float(fullScale)).apply(powers, power(noiseDb), m);
+        QCOMPARE(m[0], magnitude);
+    }
+
+    void drawnSpectraUseAllAudio()
+    {
+        // A short 1270 Hz burst in silence, at every place of a second's span: whichever one
+        // spectrum in four the waterfall draws, one of those shows it.
+        for (int start = 8000; start < 16000; start += 250) {
+            std::vector<float> input(40000, 0.0f);
+            const auto burst = tone(1270.0, 0.5, 8000, 250);
+            std::copy(burst.begin(), burst.end(), input.begin() + start);
+            const auto spectra = spectraOf(input, input.size());
+            for (size_t phase = 0; phase < 4; ++phase) {
+                qint32 seen = 0;
+                for (size_t i = phase; i < spectra.size(); i += 4)
+                    seen = std::max(seen, spectra[i][325]);
+                QVERIFY2(
+                    seen >= 60,
+                    qPrintable(QStringLiteral("burst at %1, phase %2: %3").arg(start).arg(phase).arg(seen)));
+            }
         }
-        QVERIFY(compared > 11000);
-        QCOMPARE(scale(0.0f), 0);
-        QCOMPARE(scale(std::numeric_limits<float>::denorm_min()), 0);
-        QCOMPARE(scale(std::numeric_limits<float>::infinity()), 100);
     }
 
     void toneLevels_data()
@@ -111,20 +151,26 @@ private slots:
         QTest::addColumn<int>("chunk"); // the device's pieces
         QTest::addColumn<double>("hz");
         QTest::addColumn<double>("amplitude"); // 1.0 is full scale
+        QTest::addColumn<double>("noise");     // rms of white noise added
         QTest::addColumn<int>("bin");          // where the tone (or its alias) lands at 8000 samples/s
         QTest::addColumn<int>("minimum");
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("away"); // the most any bin over 40 bins from it may read
 
-        QTest::newRow("1270 Hz full scale") << 8000 << 2000 << 1270.0 << 1.0 << 325 << 99 << 100 << 0;
-        QTest::newRow("1270 Hz 20 dB weaker") << 8000 << 5 << 1270.0 << 0.1 << 325 << 79 << 80 << 0;
-        QTest::newRow("3900 Hz full scale") << 8000 << 1 << 3900.0 << 1.0 << 998 << 98 << 100 << 0;
-        QTest::newRow("silence") << 8000 << 2048 << 1270.0 << 0.0 << 325 << 0 << 0 << 0;
-        QTest::newRow("48 kHz, 2000 Hz kept") << 48000 << 7 << 2000.0 << 1.0 << 512 << 99 << 100 << 0;
+        // Without noise the scale runs from 100 dB below full scale: 80 dB below reads 56.
+        QTest::newRow("1270 Hz full scale") << 8000 << 2000 << 1270.0 << 1.0 << 0.0 << 325 << 99 << 100 << 0;
+        QTest::newRow("1270 Hz 20 dB weaker") << 8000 << 5 << 1270.0 << 0.1 << 0.0 << 325 << 88 << 89 << 0;
+        QTest::newRow("3900 Hz full scale") << 8000 << 1 << 3900.0 << 1.0 << 0.0 << 998 << 98 << 100 << 0;
+        QTest::newRow("silence") << 8000 << 2048 << 1270.0 << 0.0 << 0.0 << 325 << 0 << 0 << 0;
+        QTest::newRow("48 kHz, 2000 Hz kept") << 48000 << 7 << 2000.0 << 1.0 << 0.0 << 512 << 99 << 100 << 0;
         QTest::newRow("48 kHz, 4400 Hz rejected (alias at 3600 Hz)")
-            << 48000 << 2400 << 4400.0 << 1.0 << 922 << 0 << 20 << 20;
+            << 48000 << 2400 << 4400.0 << 1.0 << 0.0 << 922 << 0 << 56 << 20;
         QTest::newRow("44.1 kHz, 5000 Hz rejected (alias at 3000 Hz)")
-            << 44100 << 441 << 5000.0 << 1.0 << 768 << 0 << 20 << 20;
+            << 44100 << 441 << 5000.0 << 1.0 << 0.0 << 768 << 0 << 56 << 20;
+        // Noise of a bin 65 dB below full scale reads 1; a tone 12 dB over it (10 dB over the
+        // threshold) about 51.
+        QTest::newRow("1270 Hz in noise")
+            << 8000 << 1000 << 1270.0 << 0.0021 << 0.01 << 325 << 41 << 61 << 20;
     }
     void toneLevels()
     {
@@ -132,13 +178,18 @@ private slots:
         QFETCH(int, chunk);
         QFETCH(double, hz);
         QFETCH(double, amplitude);
+        QFETCH(double, noise);
         QFETCH(int, bin);
         QFETCH(int, minimum);
         QFETCH(int, maximum);
         QFETCH(int, away);
 
         // Two seconds, so any rate filter has settled; judge the last spectrum.
-        const auto input = tone(hz, amplitude, rate, 2 * rate);
+        auto input = tone(hz, amplitude, rate, 2 * rate);
+        std::mt19937 random(1);
+        std::normal_distribution<float> white(0.0f, float(std::max(noise, 1e-9)));
+        for (float &v : input)
+            v += noise > 0.0 ? white(random) : 0.0f;
         std::vector<float> whole;
         Resampler(rate).process(input, whole);
         QCOMPARE(int(whole.size()), 16000);
@@ -148,13 +199,17 @@ private slots:
             streaming.process(std::span(input).subspan(i, std::min(size_t(chunk), input.size() - i)), pieces);
         QVERIFY(pieces == whole);
 
-        const Spectrum s = spectraOf(whole, whole.size()).back();
+        Spectrum s = spectraOf(whole, whole.size()).back();
         QVERIFY2(s[size_t(bin)] >= minimum && s[size_t(bin)] <= maximum,
                  qPrintable(QString::number(s[size_t(bin)])));
         for (int b = 0; b < SpectrumBins; ++b)
             if (std::abs(b - bin) > 40)
                 QVERIFY2(s[size_t(b)] <= away,
                          qPrintable(QStringLiteral("bin %1: %2").arg(b).arg(s[size_t(b)])));
+        if (noise > 0.0) { // the shown band's median: the noise's own level
+            std::nth_element(s.begin() + 69, s.begin() + 325, s.begin() + 581);
+            QCOMPARE(s[325], 1);
+        }
     }
 
     void storeNeverShowsHalfASpectrum()
