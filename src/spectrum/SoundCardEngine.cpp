@@ -108,9 +108,10 @@ private:
         m_resampler = std::make_unique<Resampler>(format.sampleRate(), SpectrumPipeline::SampleRate);
         m_pipeline = std::make_unique<SpectrumPipeline>(SpectrumDelivery(m_store, m_window));
         m_source = std::make_unique<QAudioSource>(m_device, format);
-        // Chunks of an eighth of a second: half a hop, so each spectrum still follows its last
-        // sample closely, with 8 wake-ups a second instead of the server's default 20.
-        m_source->setBufferSize(format.bytesForDuration(125'000));
+        // Chunks of a quarter second: one hop, so each wake-up completes about one spectrum (which
+        // averages the last second anyway), with 4 wake-ups a second instead of the server's
+        // default 20.
+        m_source->setBufferSize(format.bytesForDuration(250'000));
         m_io = m_source->start();
         if (m_io == nullptr) {
             m_source.reset();

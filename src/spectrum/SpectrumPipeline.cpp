@@ -29,17 +29,26 @@ void applyWindow(float *__restrict input, const float *__restrict frame, const f
         input[n] = frame[n] * window[n];
 }
 
-void binPowers(float *__restrict power, const fftwf_complex *__restrict bins)
+// The transform's bin powers (from its interleaved real and imaginary parts) into `power`, or
+// added to it.
+void binPowers(float *__restrict power, const float *__restrict values, bool add)
 {
-    const float *values = &bins[0][0];
+    const float keep = add ? 1.0f : 0.0f;
     for (int b = 0; b < SpectrumBins; ++b)
-        power[b] = values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
+        power[b] = keep * power[b] + values[2 * b] * values[2 * b] + values[2 * b + 1] * values[2 * b + 1];
 }
 
-void addPowers(float *__restrict sum, const float *__restrict power)
+// The mean of the pairs' powers, which hold `count` transforms in all.
+void meanPowers(float *__restrict mean, const std::array<std::array<float, SpectrumBins>, 4> &pairs,
+                int count)
 {
-    for (int b = 0; b < SpectrumBins; ++b)
-        sum[b] += power[b];
+    const float *__restrict a = pairs[0].data();
+    const float *__restrict b = pairs[1].data();
+    const float *__restrict c = pairs[2].data();
+    const float *__restrict d = pairs[3].data();
+    const float scale = 1.0f / float(count);
+    for (int i = 0; i < SpectrumBins; ++i)
+        mean[i] = ((a[i] + b[i]) + (c[i] + d[i])) * scale;
 }
 
 // The median of non-negative powers. Their bit patterns order like the values (a NaN above
@@ -55,8 +64,8 @@ float medianPower(const float *power, int count)
 }
 
 // log2 of a positive power, without a libm call: the exponent from the float's bits, the
-// mantissa m (1 <= m < 2) through ln m = 2 atanh(s), s = (m - 1) / (m + 1) < 1/3, to s^9 (error
-// below 2e-6). Infinity and NaN give about 128 and 129, above any finite power.
+// mantissa m (1 <= m < 2) through ln m = 2 atanh(s), s = (m - 1) / (m + 1) < 1/3, to s^7 (error
+// below 4e-5, 0.0001 dB). Infinity and NaN give about 128 and 129, above any finite power.
 inline float fastLog2(float v)
 {
     const quint32 bits = std::bit_cast<quint32>(v) & 0x7fffffffu;
@@ -64,7 +73,7 @@ inline float fastLog2(float v)
     const float m = std::bit_cast<float>((bits & 0x007fffffu) | 0x3f800000u);
     const float s = (m - 1.0f) / (m + 1.0f);
     const float s2 = s * s;
-    const float series = 1.0f + s2 * (1.0f / 3 + s2 * (1.0f / 5 + s2 * (1.0f / 7 + s2 * (1.0f / 9))));
+    const float series = 1.0f + s2 * (1.0f / 3 + s2 * (1.0f / 5 + s2 * (1.0f / 7)));
     return exponent + float(2.0 / std::numbers::ln2) * s * series;
 }
 
@@ -84,12 +93,13 @@ void MagnitudeScale::apply(const std::array<float, SpectrumBins> &power, float n
     // The magnitude is the lower of two lines in x (dB above T): the steep one from 1 at T and
     // the one that ends at 100 at full scale; when full scale is near, one line from 1 to 100.
     const double knee = 1.0 + SteepPerDb * KneeDb;
-    double steep = SteepPerDb;
-    double upper = (100.0 - knee) / (top - KneeDb);
-    double upperAtT = knee - upper * KneeDb;
-    if (top < KneeDb + (100.0 - knee) / SteepPerDb) {
-        steep = upper = 99.0 / std::max(top, 1e-6);
-        upperAtT = 1.0;
+    double steep = 99.0 / std::max(top, 1e-6); // full scale near: one line
+    double upper = steep;
+    double upperAtT = 1.0;
+    if (top >= KneeDb + (100.0 - knee) / SteepPerDb) {
+        steep = SteepPerDb;
+        upper = (100.0 - knee) / (top - KneeDb);
+        upperAtT = knee - upper * KneeDb;
     }
     const float log2Threshold = float(std::log2(threshold));
     const float dbPerOctave = float(10.0 * std::numbers::ln2 / std::numbers::ln10);
@@ -143,7 +153,7 @@ SpectrumPipeline::SpectrumPipeline(Sink sink)
     }
     const double fullScaleMagnitude = sum / 2.0;
     m_scale = std::make_unique<MagnitudeScale>(float(fullScaleMagnitude * fullScaleMagnitude));
-    m_history.reserve(size_t(FftSize + TransformHop));
+    m_history.reserve(size_t(HistoryLimit + TransformHop));
 }
 
 SpectrumPipeline::~SpectrumPipeline() = default;
@@ -151,6 +161,8 @@ SpectrumPipeline::~SpectrumPipeline() = default;
 void SpectrumPipeline::reset()
 {
     m_history.clear();
+    for (Powers &pair : m_pairs)
+        pair.fill(0.0f);
     m_transforms = 0;
     m_untilNext = FftSize;
 }
@@ -165,7 +177,8 @@ void SpectrumPipeline::feed(std::span<const float> samples)
         if (m_untilNext > 0)
             break;
         transform();
-        m_history.erase(m_history.begin(), m_history.end() - FftSize);
+        if (m_history.size() >= size_t(HistoryLimit)) // the samples no transform needs again
+            m_history.erase(m_history.begin(), m_history.end() - FftSize);
         m_untilNext = TransformHop;
         // Spectra after the first transform, then after every second one.
         if ((m_transforms - 1) % (Hop / TransformHop) == 0)
@@ -177,18 +190,16 @@ void SpectrumPipeline::transform()
 {
     applyWindow(m_fft->input, m_history.data() + (m_history.size() - FftSize), m_window.data());
     fftwf_execute(m_fft->plan);
-    binPowers(m_recent[size_t(m_transforms % TransformsAveraged)].data(), m_fft->output);
-    ++m_transforms;
+    // Transform j goes to pair (j + 1) / 2: the first alone, then two by two, each pair the two
+    // transforms of one hop; the oldest pair is overwritten.
+    const int j = m_transforms++;
+    binPowers(m_pairs[size_t((j + 1) / 2 % PairsAveraged)].data(), &m_fft->output[0][0], j > 0 && j % 2 == 0);
 }
 
 void SpectrumPipeline::deliver()
 {
-    const int count = std::min(m_transforms, TransformsAveraged);
-    Powers mean{};
-    for (int i = 0; i < count; ++i)
-        addPowers(mean.data(), m_recent[size_t(i)].data());
-    for (float &p : mean)
-        p /= float(count);
+    Powers mean;
+    meanPowers(mean.data(), m_pairs, std::min(m_transforms, TransformsAveraged));
     const float noise = medianPower(mean.data() + NoiseFirstBin, NoiseLastBin - NoiseFirstBin);
     Spectrum spectrum;
     m_scale->apply(mean, noise, spectrum);

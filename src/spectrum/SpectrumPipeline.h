@@ -8,8 +8,8 @@
 // counts about the same. Each spectrum is the mean of the power spectra of the last eight
 // transforms: the last second of audio, about four hops. The waterfall draws one spectrum in
 // four, so the spectra it draws follow each other without a gap and no audio is lost to its
-// decimation; the mean of eight narrows the noise of a bin from about +-5.6 dB to about
-// +-1.8 dB. Bin b (0..1023) is b x 3.90625 Hz. The mean powers become 0..100 magnitudes
+// decimation; the mean of eight narrows a white-noise bin's spread from a standard deviation of
+// 5.6 dB to 1.6 dB. Bin b (0..1023) is b x 3.90625 Hz. The mean powers become 0..100 magnitudes
 // through MagnitudeScale, against the median power of the bins of 270 to 2270 Hz, the receive
 // band around 1270 Hz: noise reads 1, a full-scale sine 100, silence 0.
 //
@@ -94,10 +94,12 @@ private:
     std::vector<float> m_window;
     std::unique_ptr<MagnitudeScale> m_scale;
     std::unique_ptr<Fft> m_fft;
-    std::vector<float> m_history;                    // newest samples, at most FftSize - 1 + TransformHop
-    std::array<Powers, TransformsAveraged> m_recent; // power spectra of the last transforms, a ring
-    int m_transforms = 0;                            // transforms since the start or reset
-    qsizetype m_untilNext = FftSize;                 // samples until the next transform
+    static constexpr int HistoryLimit = 4 * FftSize; // trimmed to the newest FftSize from here
+    std::vector<float> m_history;                    // newest samples, fewer than HistoryLimit + TransformHop
+    static constexpr int PairsAveraged = TransformsAveraged / 2;
+    std::array<Powers, PairsAveraged> m_pairs{}; // summed powers of the last hops' transforms, a ring
+    int m_transforms = 0;                        // transforms since the start or reset
+    qsizetype m_untilNext = FftSize;             // samples until the next transform
     qint64 m_produced = 0;
 };
 

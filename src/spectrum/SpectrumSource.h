@@ -23,8 +23,9 @@ public:
     virtual ~SpectrumSource() = default;
 
     // Copies the newest complete spectrum's bins firstBin <= b < lastBin into data[b] (0 = silence,
-    // 100 = a full-scale sine, one unit per dB). Before the first spectrum the bins read 0. The
-    // range is clipped to 0..SpectrumBins. Returns the number of bins written.
+    // 1 = noise, 100 = a full-scale sine; MagnitudeScale in SpectrumPipeline.h). Before the first
+    // spectrum the bins read 0. The range is clipped to 0..SpectrumBins. Returns the number of
+    // bins written.
     virtual int fnGetFFTData(qint32 *data, int firstBin, int lastBin) = 0;
 };
 

@@ -95,22 +95,19 @@ private slots:
         QTest::addColumn<int>("magnitude");
 
         // Noise 62 dB below full scale: the threshold 2 dB up, full scale 60 dB over it.
-        QTest::newRow("noise reads 1") << -62.0 << -62.0 << 1;
         QTest::newRow("threshold") << -62.0 << -60.0 << 1;
         QTest::newRow("1 dB over it") << -62.0 << -59.0 << 6;
         QTest::newRow("end of the steep part, 10 dB over") << -62.0 << -50.0 << 51;
         QTest::newRow("50 dB over") << -62.0 << -10.0 << 90;
         QTest::newRow("full scale") << -62.0 << 0.0 << 100;
-        QTest::newRow("above full scale") << -62.0 << 6.0 << 100;
         QTest::newRow("infinity") << -62.0 << 1000.0 << 100;
         QTest::newRow("silence") << -62.0 << -1000.0 << 0;
         // Without noise the threshold is the floor, 100 dB below full scale.
         QTest::newRow("no noise: below the floor") << -1000.0 << -100.5 << 0;
         QTest::newRow("no noise: 1 dB over the floor") << -1000.0 << -99.0 << 6;
         QTest::newRow("no noise: 20 dB below full scale") << -1000.0 << -20.0 << 89;
-        // Noise near full scale: one line from 1 at the threshold (15 dB down) to 100.
+        // Noise near full scale: one line from 1 at the threshold (15 dB down) to 100 at full scale.
         QTest::newRow("loud noise, 5 dB over") << -17.0 << -10.0 << 34;
-        QTest::newRow("loud noise, full scale") << -17.0 << 0.0 << 100;
     }
     void magnitudeScale()
     {
@@ -132,16 +129,13 @@ private slots:
         // spectrum in four the waterfall draws, one of those shows it.
         for (int start = 8000; start < 16000; start += 250) {
             std::vector<float> input(40000, 0.0f);
-            const auto burst = tone(1270.0, 0.5, 8000, 250);
-            std::copy(burst.begin(), burst.end(), input.begin() + start);
+            std::ranges::copy(tone(1270.0, 0.5, 8000, 250), input.begin() + start);
             const auto spectra = spectraOf(input, input.size());
             for (size_t phase = 0; phase < 4; ++phase) {
                 qint32 seen = 0;
                 for (size_t i = phase; i < spectra.size(); i += 4)
                     seen = std::max(seen, spectra[i][325]);
-                QVERIFY2(
-                    seen >= 60,
-                    qPrintable(QStringLiteral("burst at %1, phase %2: %3").arg(start).arg(phase).arg(seen)));
+                QVERIFY2(seen >= 60, qPrintable(QString::number(start)));
             }
         }
     }
@@ -188,9 +182,9 @@ private slots:
         // Two seconds, so any rate filter has settled; judge the last spectrum.
         auto input = tone(hz, amplitude, rate, 2 * rate);
         std::mt19937 random(1);
-        std::normal_distribution<float> white(0.0f, float(std::max(noise, 1e-9)));
+        std::normal_distribution<float> white;
         for (float &v : input)
-            v += noise > 0.0 ? white(random) : 0.0f;
+            v += float(noise) * white(random);
         std::vector<float> whole;
         Resampler(rate).process(input, whole);
         QCOMPARE(int(whole.size()), 16000);
@@ -200,17 +194,13 @@ private slots:
             streaming.process(std::span(input).subspan(i, std::min(size_t(chunk), input.size() - i)), pieces);
         QVERIFY(pieces == whole);
 
-        Spectrum s = spectraOf(whole, whole.size()).back();
+        const Spectrum s = spectraOf(whole, whole.size()).back();
         QVERIFY2(s[size_t(bin)] >= minimum && s[size_t(bin)] <= maximum,
                  qPrintable(QString::number(s[size_t(bin)])));
         for (int b = 0; b < SpectrumBins; ++b)
             if (std::abs(b - bin) > 40)
                 QVERIFY2(s[size_t(b)] <= away,
                          qPrintable(QStringLiteral("bin %1: %2").arg(b).arg(s[size_t(b)])));
-        if (noise > 0.0) { // the shown band's median: the noise's own level
-            std::nth_element(s.begin() + 69, s.begin() + 325, s.begin() + 581);
-            QCOMPARE(s[325], 1);
-        }
     }
 
     void storeNeverShowsHalfASpectrum()
@@ -263,18 +253,12 @@ private slots:
         QCOMPARE(store->generation(), quint64(6));
     }
 
-    void engineWithoutServerStaysQuiet_data()
-    {
-        QTest::addColumn<int>("device");
-        QTest::newRow("default input") << -1;
-    }
     void engineWithoutServerStaysQuiet()
     {
-        QFETCH(int, device);
         SpectrumTestWindow window;
         SoundCardEngine engine;
-        QCOMPARE(engine.fnStopSoundCard(), 0); // harmless before any start
-        QCOMPARE(engine.fnStartSoundCard(&window, device, 1), 0);
+        QCOMPARE(engine.fnStopSoundCard(), 0);                // harmless before any start
+        QCOMPARE(engine.fnStartSoundCard(&window, -1, 1), 0); // the default input
         QVERIFY(!engine.isCapturing());
         QCoreApplication::processEvents();
         QCOMPARE(window.spectrumEvents(), 0);

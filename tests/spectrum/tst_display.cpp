@@ -34,13 +34,6 @@ constexpr int HighBin = 581;
 constexpr QRgb Background = 0xff0000c0;
 constexpr int Painted = 0; // logged by the fake source when painting fetches, amid the window's events
 
-Fft constantSpectrum(qint32 value)
-{
-    Fft fft;
-    fft.fill(value);
-    return fft;
-}
-
 // The colour at bin line e (of 512) and display row k (of 30) at the designed size.
 QString cell(const QImage &image, int e, int k)
 {
@@ -134,7 +127,8 @@ private slots:
                 naive.selectMode(mode);
             }
             for (int i = 0; i < count; ++i, ++message) {
-                Fft fft = constantSpectrum(constant);
+                Fft fft;
+                fft.fill(constant);
                 if (constant < 0)
                     std::generate(fft.begin(), fft.end(), [&] { return level(random); });
                 painter.paint(DisplayMode(mode), fft.data(), low, high);
