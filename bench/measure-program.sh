@@ -85,6 +85,6 @@ sleep "$seconds"
 read -r u1 s1 < <(awk '{print $14, $15}' "/proc/$prog/stat")
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$prog/status")
 requests=$(grep -c "READ" "$work/rig.log" || true)
-cpu=$(awk -v d=$(( (u1 + s1) - (u0 + s0) )) -v t="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * d / t / s }')
+cpu=$(LC_ALL=C awk -v d=$(( (u1 + s1) - (u0 + s0) )) -v t="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * d / t / s }')
 printf 'family %s, sound %s: first window %s ms after start, %s s: CPU %s %% of one core, RSS %s kB, %s read requests logged by the rig\n' \
   "$family" "$sound" "$first_window_ms" "$seconds" "$cpu" "$rss" "$requests"

@@ -10,6 +10,26 @@ using namespace Qt::StringLiterals;
 
 namespace veltrane::app {
 
+namespace {
+
+// Qt's own options, which QApplication takes from the same command line (a session manager
+// restarts the program with -session ID, a user may pick -style or -platform): accepted here,
+// left out of the help, and left to Qt.
+struct QtOption
+{
+    const char16_t *name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {{u"platform", true},        {u"platformpluginpath", true},
+                                   {u"platformtheme", true},   {u"plugin", true},
+                                   {u"qwindowgeometry", true}, {u"qwindowicon", true},
+                                   {u"qwindowtitle", true},    {u"session", true},
+                                   {u"display", true},         {u"geometry", true},
+                                   {u"style", true},           {u"stylesheet", true},
+                                   {u"reverse", false},        {u"widgetcount", false}};
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -30,6 +50,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption catLog(
         u"cat-log"_s, u"Log every CAT frame written and read, with the time, on standard error."_s);
     parser.addOptions({help, version, folder, configHome, language, catLog});
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions); // -platform as Qt spells it
+    for (const QtOption &qt : kQtOptions) {
+        QCommandLineOption option(QString::fromUtf16(qt.name), QString(),
+                                  qt.takesValue ? u"value"_s : QString());
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 
     CommandLine line;
     const auto fail = [&](const QString &why) {

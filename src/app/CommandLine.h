@@ -10,6 +10,8 @@
 //                         (~/.config/veltrane), created on first start: the desktop entry's choice
 //   --language ja|en      the interface's language instead of the locale's
 //   --cat-log             every CAT frame written and read, on standard error
+// Qt's own options (-platform NAME, -style NAME, -session ID, -reverse, ...) are accepted and
+// left to QApplication, which reads them from the same command line.
 
 #include "app/Language.h"
 

@@ -40,6 +40,7 @@ BAND_ORDER = list(BANDS)
 # Hz, and the message with the other station's call.
 DECODE_LINE = "0123456789ABCDEF     -523 CQ JA1XYZ PM95"
 SOUND_DIALOG_TITLE = "サウンドーボードの選択"
+FIRST_START_TITLE = "最初のセット、ファイルなし\u3000"
 DECODER_MAGIC, DECODER_SCHEMA, DECODER_STATUS = 0xADBCCBDA, 2, 1
 MAIN_TITLE_PREFIX = "Veltrane / "
 MAIN_CONTROLS = ["Command3", "txtDeffF", "Command5", "Label2_1", "txtHis", "Command4", "lbTime", "Label1_0",
@@ -382,6 +383,11 @@ class Session:
         unnamed = [c for c in MAIN_CONTROLS if not found.get(c)]
         if unnamed or fresh(self.freq).name != "周波数":
             raise Failure(f"controls missing or without a spoken name: {unnamed}; display named {self.freq.name!r}")
+        # No position file yet: once the main window is up, the first-start note says so; OK closes it.
+        note = wait_for("the first-start note", lambda: self.window(lambda n: n == FIRST_START_TITLE), 10)
+        if "Error=53" not in [fresh(a).name for a in walk(note) if a.getRole() == self.pyatspi.ROLE_LABEL]:
+            raise Failure("the first-start note does not say Error=53")
+        press(next(b for b in walk(note) if b.getRole() == self.pyatspi.ROLE_PUSH_BUTTON and fresh(b).name == "OK"))
         # The rig started on 7026 kHz in LSB: the display and the band list follow it.
         wait_equal("the frequency display", lambda: text_of(self.freq), "7026.000", 20)
         wait_equal("the band list", lambda: fresh(self.band).name, "7MHz", 10)
@@ -482,8 +488,8 @@ class Session:
         self.expect_rig("picking 7MHz again", 0, BANDS["7MHz"], "USB")
 
     def dismiss_boxes(self):
-        # Any message box open now (the first-start note about the missing position file, or a
-        # line error while the device was away) is answered with OK, as the operator would.
+        # Any message box open now (a line error while the device was away) is answered with OK, as
+        # the operator would.
         boxes = [a for a in walk(self.main) if a.getRole() in (self.pyatspi.ROLE_DIALOG, self.pyatspi.ROLE_ALERT)]
         boxes += [w for w in self.windows() if not fresh(w).name.startswith(MAIN_TITLE_PREFIX)]
         for box in boxes:

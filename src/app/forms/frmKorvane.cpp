@@ -24,6 +24,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,6 +79,21 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+
+// Widens a box so its title bar can show the whole title: a box sizes itself to its text alone,
+// and window managers cut a title that does not fit (the first-start note's title is longer than
+// its text, the line error's much longer). Seven lines' height is room for the title bar's icon
+// and buttons.
+void fitTitle(QMessageBox *box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box->layout());
+    if (!grid)
+        return;
+    const QFontMetrics metrics = box->fontMetrics();
+    const int width = metrics.horizontalAdvance(box->windowTitle()) + 7 * metrics.height();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 
 } // namespace
 
@@ -379,6 +395,7 @@ void frmKorvane::LoadWindowPos()
         box->setObjectName(QStringLiteral("WindowPositionMessage"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal); // start-up goes on, no nested event loop
+        fitTitle(box);
         // Shown once the main window is (the start shows it after the load), so it opens above
         // the main window instead of under it.
         QTimer::singleShot(0, box, [box] {
@@ -520,6 +537,7 @@ void frmKorvane::showLineError(const QString &message)
     auto *box = new QMessageBox(QMessageBox::NoIcon, cat::commErrorTitle(), message,
                                 QMessageBox::Ok | QMessageBox::Cancel, this);
     box->setObjectName(QStringLiteral("CommErrorMessage"));
+    fitTitle(box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this, box] {
         if (box->clickedButton() == box->button(QMessageBox::Cancel) && m_station)

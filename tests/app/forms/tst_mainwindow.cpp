@@ -74,6 +74,13 @@ QWidget *shown(const QString &objectName)
     return nullptr;
 }
 
+// A title bar as wide as the box shows the whole title beside its icon and buttons.
+bool titleFits(const QMessageBox *box)
+{
+    const QFontMetrics m = box->fontMetrics();
+    return box->width() >= m.horizontalAdvance(box->windowTitle()) + 6 * m.height();
+}
+
 template <typename T> T *control(QWidget *w, const char *name)
 {
     T *c = w ? w->findChild<T *>(QString::fromLatin1(name)) : nullptr;
@@ -203,8 +210,10 @@ void tst_MainWindow::windowPosition()
             QTRY_VERIFY(shown(u"WindowPositionMessage"_s));
         auto *box = qobject_cast<QMessageBox *>(shown(u"WindowPositionMessage"_s));
         QCOMPARE(box != nullptr, row.box);
-        if (box)
+        if (box) {
             QCOMPARE(box->windowTitle() + box->text(), u"最初のセット、ファイルなし\u3000Error=53"_s);
+            QVERIFY(titleFits(box));
+        }
         w.move(w.twipsToPixels(600), w.twipsToPixels(750));
         s.window.reset(); // closing saves where the window was, in twips
         QCOMPARE(s.read(u"MyVeltraneData.dat"_s),
@@ -317,6 +326,7 @@ void tst_MainWindow::errorBoxNeverStacksAndCancelCloses()
             boxes.append(box);
     }
     QCOMPARE(boxes.size(), 1);
+    QVERIFY(titleFits(boxes[0]));
     QCOMPARE(boxes[0]->text(), u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
     QCOMPARE(boxes[0]->windowTitle(),
              u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"_s);
