@@ -18,8 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <clocale>
-
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -39,14 +37,6 @@ QString sixValues(const StationConfig &s)
     const auto opt = [](const std::optional<QString> &v) { return v ? *v : u"~"_s; };
     return s.myCall + u'|' + opt(s.catPort) + u'|' + opt(s.rigCode) + u'|' + opt(s.serialSettings) + u'|' +
            s.icomAddressHex + u'|' + s.controllerAddressHex;
-}
-
-QByteArray lines(int count, const QByteArray &line)
-{
-    QByteArray out;
-    for (int i = 0; i < count; ++i)
-        out += line + "\r\n";
-    return out;
 }
 
 // text in UTF-16 after its byte-order mark.
@@ -114,15 +104,16 @@ private slots:
             {"mycall=abc\r\nCAT =3\r\n RIG=1\r\n'RIG=2\r\nRIGS=2\r\nRig=3\r\nrig=4\r\n", u"ABC|~|4|~||"_s},
             {"MYCALL=a\rCAT=3\r\nRIG=1\nICOM=74", u"A|3|1|~|74|"_s},
             {"\x00\xff\xfe=\x01\r\n\xc3(\r\n=\r\n====\r\nCAT\x00=1\r\n"_ba, u"OLD|~|~|~||"_s},
-            {"RIG=2\r\n" + lines(98, "x") + "CAT=5", u"OLD|5|2|~||"_s}, // 100 lines, the last unended
-            {"MYCALL=a\r\n" + lines(99, "x") + "CAT=3\r\n", u"A|~|~|~||!"_s},
+            {"RIG=2\r\n" + QByteArray("x\r\n").repeated(98) + "CAT=5",
+             u"OLD|5|2|~||"_s}, // 100 lines, the last unended
+            {"MYCALL=a\r\n" + QByteArray("x\r\n").repeated(99) + "CAT=3\r\n", u"A|~|~|~||!"_s},
             {QByteArray(101, '\r'), u"OLD|~|~|~||!"_s},
             // Files an editor on another system saved: a byte-order mark, lines ended by LF CR
             // (58 of them are 58 lines, not 116).
             {utf16(u"MYCALL=ja1abc\r\nCAT= 3 \r\n"_s, QStringConverter::Utf16LE), u"JA1ABC|3|~|~||"_s},
             {utf16(u"MYCALL=ja1abc\r\nCAT= 3 \r\n"_s, QStringConverter::Utf16BE), u"JA1ABC|3|~|~||"_s},
             {"\xEF\xBB\xBFMYCALL=ja1abc\r\nCAT= 3 \r\n", u"JA1ABC|3|~|~||"_s},
-            {lines(57, "x").replace("\r\n", "\n\r") + "CAT=4\n\r", u"OLD|4|~|~||"_s},
+            {QByteArray("x\n\r").repeated(57) + "CAT=4\n\r", u"OLD|4|~|~||"_s},
         };
         for (const auto &[content, values] : rows) {
             StationConfig state;
@@ -138,7 +129,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = initConfigPath(dir.path());
         QCOMPARE(path, dir.path() + u"/Init.cfg"_s);
-        QVERIFY(writeBytes(path, lines(150, "'a line added by hand that must not survive")));
+        QVERIFY(
+            writeBytes(path, QByteArray("'a line added by hand that must not survive\r\n").repeated(150)));
         QVERIFY(writeInitConfig(path, kCfg, nullptr));
         QCOMPARE(fileBytes(path), kNine);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"Init.cfg"_s});
@@ -157,11 +149,9 @@ private slots:
                                  "DECODERPORT=65536\r\nDECODERPORT=2.5\r\nDECODERHOST=a b\r\n",
                                  read),
                  ReadResult::Ok);
-        QCOMPARE(extensionLines(read.extensions),
-                 (QStringList{u"DTR=OFF"_s, u"RTS=ON"_s, u"FLOW=BOTH"_s, u"DECODER=ON"_s,
-                              u"DECODERHOST=239.255.0.1"_s}));
+        QCOMPARE(extensionLines(read.extensions).join(u' '),
+                 u"DTR=OFF RTS=ON FLOW=BOTH DECODER=ON DECODERHOST=239.255.0.1"_s);
         InitConfig cfg = kCfg;
-        QCOMPARE(formatInitConfig(cfg), kNine);
         cfg.extensions.flow = FlowControl::XonXoff;
         cfg.extensions.bandPickSetsUsb = false;
         cfg.extensions.decoderPort = 2238;
@@ -184,18 +174,18 @@ private slots:
         QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"zero"_s)));
         QVERIFY(QFile::link(dir.filePath(u"gone"_s), dir.filePath(u"dangling"_s)));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
+        using enum ReadResult;
         const std::tuple<QString, ReadResult, QString> kinds[] = {
-            // name, Init.cfg read, window position read and the position then
-            {u"regular"_s, ReadResult::Ok, u"0 1800|30"_s},
-            {u"link"_s, ReadResult::Ok, u"0 1800|30"_s},
-            {u"limit"_s, ReadResult::Ok, u"0 1800|99"_s},
-            {u"huge"_s, ReadResult::TooLarge, u"75 1800|99"_s},
-            {u"zero"_s, ReadResult::NotRegular, u"75 1800|99"_s},
-            {u"fifo"_s, ReadResult::NotRegular, u"75 1800|99"_s},
-            {u"dangling"_s, ReadResult::NotRegular, u"75 1800|99"_s},
-            {u"."_s, ReadResult::NotRegular, u"75 1800|99"_s}, // the folder itself
-            {u"missing"_s, ReadResult::Unreadable, u"53 1800|99"_s},
-        };
+            // name ("." the folder itself), Init.cfg read, window position read and the position then
+            {u"regular"_s, Ok, u"0 1800|30"_s},
+            {u"link"_s, Ok, u"0 1800|30"_s},
+            {u"limit"_s, Ok, u"0 1800|99"_s},
+            {u"huge"_s, TooLarge, u"75 1800|99"_s},
+            {u"zero"_s, NotRegular, u"75 1800|99"_s},
+            {u"fifo"_s, NotRegular, u"75 1800|99"_s},
+            {u"dangling"_s, NotRegular, u"75 1800|99"_s},
+            {u"."_s, NotRegular, u"75 1800|99"_s},
+            {u"missing"_s, Unreadable, u"53 1800|99"_s}};
         for (const auto &[name, init, position] : kinds) {
             StationConfig config;
             QCOMPARE(readInitConfig(dir.filePath(name), config), init);
@@ -271,19 +261,18 @@ private slots:
             QCOMPARE(edges(parseWindowPosition(content)), expected);
     }
 
+    // RIG= as start-up reads it: the rig family it names ("-": a number outside the table), after
+    // an "x" when it is not a number.
     void rigCode()
     {
-        const std::tuple<QByteArray, bool, int> rows[] = {
-            // Init.cfg, RIG= read as a number, the rig family (-1: none)
-            {"CAT=3\r\n", true, 0},  {"RIG= 2 \r\n", true, 2},     {"RIG=4\r\n", true, 4},
-            {"RIG=7\r\n", true, -1}, {"RIG=FT897\r\n", false, -1}, {"RIG=\r\n", false, -1},
-        };
-        for (const auto &[content, isNumber, code] : rows) {
+        QStringList families;
+        for (const char *content : {"CAT=3", "RIG= 2 ", "RIG=4", "RIG=7", "RIG=FT897", "RIG="}) {
             StationConfig config;
             parseInitConfig(content, config);
-            QCOMPARE(config.rig.isNumber, isNumber);
-            QCOMPARE(config.rig.code().value_or(-1), code);
+            const std::optional<int> code = config.rig.code();
+            families << (config.rig.isNumber ? u""_s : u"x"_s) + (code ? QString::number(*code) : u"-"_s);
         }
+        QCOMPARE(families.join(u' '), u"0 2 4 - x- x-"_s);
     }
 
     // The CAT= text read as a device or tcp:// port, or as a rigctld address: the device it gives
@@ -317,10 +306,8 @@ private slots:
 
     void numbersReadTheCWay()
     {
-        // Under any locale a full stop is the decimal point and a comma ends the number; a
-        // decimal-comma locale is taken for the C library where the machine has one.
-        const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
-        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        // Under any locale a full stop is the decimal point and a comma ends the number (the
+        // whole test also runs under de_DE.UTF-8, a decimal-comma locale).
         QStringList leading, whole;
         for (const char16_t *text : {u" 14076.520", u"14076,520", u"-15x", u"+.5", u"No Data"})
             leading << QString::number(leadingNumber(text), 'g', 12);
@@ -329,7 +316,6 @@ private slots:
              {u" -523 ", u"523.9", u"+12.", u"", u"52a", u"5,2", u"1e3", u"--5", u"5-", u"."})
             whole << (wholeNumber(text) ? QString::number(*wholeNumber(text), 'g', 12) : u"~"_s);
         QCOMPARE(whole.join(u' '), u"-523 523.9 12 ~ ~ ~ ~ ~ ~ ~"_s);
-        std::setlocale(LC_NUMERIC, before.constData());
     }
 
     void serialDevices()
