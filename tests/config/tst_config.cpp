@@ -164,11 +164,10 @@ private slots:
     void hostileFiles()
     {
         QTemporaryDir dir;
-        const QString regular = dir.filePath(u"regular"_s);
-        QVERIFY(writeBytes(regular, "LEFT= 30\r\n"));
+        QVERIFY(writeBytes(dir.filePath(u"regular"_s), "LEFT= 30\r\n"));
         QVERIFY(writeBytes(dir.filePath(u"limit"_s), QByteArray(kTextFileLimit, 'x')));
         QVERIFY(writeBytes(dir.filePath(u"huge"_s), QByteArray(kTextFileLimit + 1, 'x')));
-        QVERIFY(QFile::link(regular, dir.filePath(u"link"_s)));
+        QVERIFY(QFile::link(u"regular"_s, dir.filePath(u"link"_s)));
         QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"zero"_s)));
         QVERIFY(QFile::link(dir.filePath(u"gone"_s), dir.filePath(u"dangling"_s)));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
@@ -206,18 +205,14 @@ private slots:
             QSKIP("root could not mount a small tmpfs");
         const auto unmount = qScopeGuard([&] { root && ::umount2(path.constData(), MNT_DETACH); });
         QVERIFY(writeInitConfig(initConfigPath(dir.path()), kCfg, nullptr));
-        {
-            rlimit old{};
-            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-            const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-            const auto restore = qScopeGuard([&] {
-                ::setrlimit(RLIMIT_FSIZE, &old);
-                std::signal(SIGXFSZ, oldSignal);
-            });
-            const rlimit small{20, old.rlim_max};
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-            expectFailedSaves(dir.path(), QString());
-        }
+        rlimit old{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const rlimit small{20, old.rlim_max};
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        expectFailedSaves(dir.path(), QString()); // returns here on a failed check too
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
         if (!root) {
             QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
             const auto writable = qScopeGuard([&] {

@@ -26,7 +26,6 @@
 
 using namespace Qt::StringLiterals;
 using namespace veltrane::config;
-using veltrane::config::frmSoundBoard;
 using veltrane::testing::initCfgBytes;
 
 namespace {
@@ -225,9 +224,9 @@ private slots:
         type(o.get<QLineEdit>(u"Text3"_s), u"E0"_s);
         o.click(u"Option1_1"_s);
         QVERIFY(!o.shown().contains(u'+'));
-        QCOMPARE(o.saveAndConfirm(),
-                 initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0") +
-                     "DTR=OFF\r\nFLOW=BOTH\r\nBANDMODE=KEEP\r\n"); // RTS is not the operator's under Both
+        // RTS is not the operator's under Both.
+        QCOMPARE(o.saveAndConfirm(), initCfgBytes("", " 4 ", " 1 ", "115200,O,7,2", "5c", "E0") +
+                                         "DTR=OFF\r\nFLOW=BOTH\r\nBANDMODE=KEEP\r\n");
     }
 
     // The decoder link as configured, the reason it could not listen, and what Save then writes;
@@ -237,9 +236,8 @@ private slots:
         Opening o;
         o.state.extensions.decoderHost = u"239.255.0.1"_s;
         o.open();
-        o.dlg->setDecoderLinkProblem(u"The decoder link cannot listen on 239.255.0.1 port 2237: busy."_s);
-        QCOMPARE(o.get<QLabel>(u"lblDecoderLink"_s)->accessibleName(),
-                 u"The decoder link cannot listen on 239.255.0.1 port 2237: busy."_s);
+        o.dlg->setDecoderLinkProblem(u"239.255.0.1 port 2237: busy"_s);
+        QCOMPARE(o.get<QLabel>(u"lblDecoderLink"_s)->accessibleName(), u"239.255.0.1 port 2237: busy"_s);
         QCOMPARE(o.text(u"txtDecoderHost"_s) + u':' + o.text(u"txtDecoderPort"_s), u"239.255.0.1:2237"_s);
         o.click(u"chkDecoderLink"_s);
         type(o.get<QLineEdit>(u"txtDecoderPort"_s), u"70000"_s);
@@ -350,8 +348,7 @@ private slots:
                 pick(combo, action.sliced(4).toInt());
             else if (!action.isEmpty())
                 type(combo->lineEdit(), action);
-            QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_"_s + QString::number(button)),
-                              Qt::LeftButton);
+            QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_%1"_s.arg(button)), Qt::LeftButton);
             QCOMPARE(chosen, soundDevice);
             QCOMPARE(cancelled.count(), button);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
