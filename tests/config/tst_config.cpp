@@ -96,15 +96,17 @@ private slots:
     {
         const std::pair<QByteArray, QString> rows[] = {
             // content, the six values read ("!" after them: the file has too many lines)
-            {"", u"OLD|~|~|~||"_s},
+            {"", u"OLD|~|~|~||"_s}, // an empty file
+            // Six keys, the values as read.
             {"MYCALL= ja1abc \r\nCAT=\t3 \r\nRIG= 2 \r\nRS232C=9600,N=8,1=\r\nICOM= 7a\r\nCONTROL=e0 \r\n",
              u" JA1ABC |\t3| 2 |9600,N=8,1=| 7a|e0 "_s},
             // Lower-case keys count; a blank before "=" or the key, a comment or a longer key does not.
             {"mycall=abc\r\nCAT =3\r\n RIG=1\r\n'RIG=2\r\nRIGS=2\r\nRig=3\r\nrig=4\r\n", u"ABC|~|4|~||"_s},
-            {"MYCALL=a\rCAT=3\r\nRIG=1\nICOM=74", u"A|3|1|~|74|"_s},
+            {"MYCALL=a\rCAT=3\r\nRIG=1\nICOM=74", u"A|3|1|~|74|"_s}, // mixed line ends
+            // Junk and NULs.
             {"\x00\xff\xfe=\x01\r\n\xc3(\r\n=\r\n====\r\nCAT\x00=1\r\n"_ba, u"OLD|~|~|~||"_s},
-            {"RIG=2\r\n" + QByteArray("x\r\n").repeated(98) + "CAT=5",
-             u"OLD|5|2|~||"_s}, // 100 lines, the last unended
+            // 100 lines, the last unended; a key on the 101st line; 101 CR-only lines.
+            {"RIG=2\r\n" + QByteArray("x\r\n").repeated(98) + "CAT=5", u"OLD|5|2|~||"_s},
             {"MYCALL=a\r\n" + QByteArray("x\r\n").repeated(99) + "CAT=3\r\n", u"A|~|~|~||!"_s},
             {QByteArray(101, '\r'), u"OLD|~|~|~||!"_s},
             // Files an editor on another system saved: a byte-order mark, lines ended by LF CR
