@@ -116,6 +116,10 @@
         <source>このフォルダーに書き込む許可がありません。</source>
         <translation>There is no permission to write in this folder.</translation>
     </message>
+    <message>
+        <source>ファイルを書き込めませんでした。</source>
+        <translation>The file could not be written.</translation>
+    </message>
 </context>
 <context>
     <name>WindowPosition</name>

@@ -116,6 +116,10 @@
         <source>このフォルダーに書き込む許可がありません。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>ファイルを書き込めませんでした。</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>WindowPosition</name>

@@ -80,6 +80,8 @@ QString saveFailureReason(const QString &folder, qint64 size, const QString &sys
         cause = QCoreApplication::translate("TextFile", "ディスクの空きが足りません。");
     else if (!QFileInfo(folder).isWritable())
         cause = QCoreApplication::translate("TextFile", "このフォルダーに書き込む許可がありません。");
+    else // a cause the system alone can name (a file-size limit, an I/O error)
+        cause = QCoreApplication::translate("TextFile", "ファイルを書き込めませんでした。");
     return systemMessage.isEmpty() ? cause : cause + u" ("_s + systemMessage + u')';
 }
 

@@ -212,7 +212,7 @@ private slots:
         const rlimit small{20, old.rlim_max};
         const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        expectFailedSaves(dir.path(), QString()); // returns here on a failed check too
+        expectFailedSaves(dir.path(), u"ファイルを書き込めませんでした。"_s); // the system names the cause
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldSignal);
         if (!root) {
