@@ -21,10 +21,7 @@ namespace cat = veltrane::cat;
 
 namespace {
 
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
+const auto hex = [](const char *digits) { return QByteArray::fromHex(digits); };
 
 // Rig at 74, controller at 45.
 const cat::Framing kCiv{hex("FEFE"), hex("74"), hex("45"), hex("FD")};
@@ -59,14 +56,12 @@ private slots:
     // (the frequency alone) by family code; a text that is not exactly an item sends nothing.
     void bands()
     {
+        const Writes civ18{hex("FEFE744505"), hex("0020101800"), hex("FD")}; // 18 102 000 Hz, CI-V
         const std::tuple<int, const char16_t *, Writes, Writes> rows[] = {
             {0, u"7MHz", {"MD02;"_ba, "FA07026000;"_ba}, {"FA07026000;"_ba}},
             // The text families have no reference frame for 50 MHz.
             {1, u"50MHz", {"MD2;"_ba, "FA00050330000;"_ba}, {}},
-            {2,
-             u"18MHz",
-             {hex("FEFE74450601FD"), hex("FEFE744505"), hex("0020101800"), hex("FD")},
-             {hex("FEFE744505"), hex("0020101800"), hex("FD")}},
+            {2, u"18MHz", Writes{hex("FEFE74450601FD")} + civ18, civ18},
             {3, u"50MHz", {hex("0100000007"), hex("0503300001")}, {hex("0503300001")}},
             {4, u"24MHz", {"M USB 0\n"_ba, "F 24920000\n"_ba}, {"F 24920000\n"_ba}},
         };
@@ -169,11 +164,11 @@ private slots:
         for (qsizetype cut = 0; cut < status.size() - 8; ++cut)
             QVERIFY2(!aids::parseDecoderDatagram(status.first(cut)), QByteArray::number(cut));
 
-        message =
-            aids::parseDecoderDatagram(decoderDatagram(2,
-                                                       {"JTDX", true, quint32(76395000), qint32(-12), 0.3,
-                                                        quint32(1234), "#", "CQ K1ABC FN42", false, false},
-                                                       3));
+        const QByteArray decode = decoderDatagram(2,
+                                                  {"JTDX", true, quint32(76395000), qint32(-12), 0.3,
+                                                   quint32(1234), "#", "CQ K1ABC FN42", false, false},
+                                                  3);
+        message = aids::parseDecoderDatagram(decode);
         QVERIFY(message && message->type == Type::Decode);
         const aids::DecoderDecode &d = message->decode;
         QCOMPARE(joined(d.msSinceMidnight, d.snr, d.dt, d.audioHz, d.mode, d.message, d.isNew),
@@ -195,20 +190,20 @@ private slots:
             QVERIFY2(!aids::parseDecoderDatagram(datagram), datagram.toHex().constData());
     }
 
-    // The call percent-encoded after the service's address.
+    // The call percent-encoded after the service's address, its case kept; ".." alone looks up
+    // nothing.
     void lookupUrl()
     {
         QCOMPARE(aids::lookupServiceName(), u"QRZ.com"_s);
         const std::pair<const char16_t *, const char *> calls[] = {
-            {u"ja1ABC", "ja1ABC"}, // case kept
+            {u"ja1ABC", "ja1ABC"},
             {u"", ""},
             {u"JA1ABC/P", "JA1ABC%2FP"},
             {u"../../etc", "..%2F..%2Fetc"},
-            {u"..", ""}, // looks up nothing
+            {u"..", ""},
             {u"A\"B'&C", "A%22B%27%26C"},
             {u"A;B|C$(D)`", "A%3BB%7CC%24%28D%29%60"},
-            {u"ＪＡ１", "%EF%BC%AA%EF%BC%A1%EF%BC%91"},
-        };
+            {u"ＪＡ１", "%EF%BC%AA%EF%BC%A1%EF%BC%91"}};
         for (const auto &[call, encoded] : calls) {
             const QUrl url = aids::lookupUrl(QString::fromUtf16(call));
             QVERIFY(url.isValid());

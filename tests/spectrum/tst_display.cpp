@@ -213,6 +213,7 @@ private slots:
     void clockTexts()
     {
         const std::tuple<const char *, const char16_t *, int, const char16_t *, const char16_t *> rows[] = {
+            // 01:59:59 on 3 May in Berlin is still 2 May in UTC.
             {"Europe/Berlin", u"2010-05-02T23:59:59Z", 1, u"C", u"2010/05/02  23:59:59U"},
             // 09:00 in Japan is midnight UTC: a one-digit hour, whatever the locale.
             {"Asia/Tokyo", u"2010-05-03T00:00:00Z", 1, u"ja_JP", u"2010/05/03  0:00:00U"},
