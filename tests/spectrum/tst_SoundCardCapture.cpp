@@ -71,11 +71,8 @@ private slots:
     {
         if (m_pipe >= 0)
             ::close(m_pipe);
-        m_server.terminate(); // SIGTERM to this server's own process id (nothing when not running)
-        if (!m_server.waitForFinished(5000) && m_server.state() != QProcess::NotRunning) {
-            m_server.kill();
-            m_server.waitForFinished(2000);
-        }
+        m_server.terminate();           // SIGTERM to this server's own process id (if it runs)
+        m_server.waitForFinished(5000); // one still running after that is killed with its QProcess
     }
 
     void capturesTheTone_data()

@@ -149,8 +149,8 @@ private slots:
         }
     }
 
-    // Events posted to a hooked window, whether it is unhooked before they come, and the window's
-    // log.
+    // Events posted to a window hooked twice (the second replaces the first), whether it is
+    // unhooked before they come, and the window's log.
     void windowHook()
     {
         const std::tuple<QList<int>, bool, QList<int>> rows[] = {
@@ -161,6 +161,7 @@ private slots:
             FakeSource source(window.received);
             SpectrumPainter painter;
             painter.startShowing(270, 2270);
+            HookSpectrumWindow(&window, [&] { window.received.append(-1); }); // replaced by the next hook
             HookSpectrumWindow(&window, [&] { PaintSpectrum(source, painter, DisplayMode::Waterfall); });
             if (unhook) {
                 UnhookSpectrumWindow(&window);
