@@ -27,6 +27,7 @@
 
 using namespace veltrane::spectrum;
 using veltrane::spectrum::test::SpectrumTestWindow;
+using namespace Qt::StringLiterals;
 
 class TestSoundCardCapture : public QObject
 {
@@ -35,27 +36,26 @@ class TestSoundCardCapture : public QObject
 private slots:
     void initTestCase()
     {
-        const QString server = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        const QString server = QStandardPaths::findExecutable(u"pulseaudio"_s);
         if (server.isEmpty())
             QSKIP("pulseaudio is not installed");
 
         // A runtime folder of this test's own, so no other server or test shares the socket.
         QVERIFY(m_scratch.isValid());
-        const QString runtime = m_scratch.filePath(QStringLiteral("runtime"));
+        const QString runtime = m_scratch.filePath(u"runtime"_s);
         QVERIFY(QDir().mkpath(runtime));
         QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        qputenv("PULSE_RUNTIME_PATH", (runtime + QStringLiteral("/pulse")).toLocal8Bit());
-        const QString socket = runtime + QStringLiteral("/pulse/native");
-        qputenv("PULSE_SERVER", (QStringLiteral("unix:") + socket).toLocal8Bit());
+        qputenv("PULSE_RUNTIME_PATH", (runtime + u"/pulse"_s).toLocal8Bit());
+        const QString socket = runtime + u"/pulse/native"_s;
+        qputenv("PULSE_SERVER", (u"unix:"_s + socket).toLocal8Bit());
 
-        m_fifo = m_scratch.filePath(QStringLiteral("mic.fifo")); // the pipe source makes it
-
+        m_fifo = m_scratch.filePath(u"mic.fifo"_s); // the pipe source makes it
         m_server.setProgram(server);
-        m_server.setArguments({QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                               QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
-                               QStringLiteral("--load=module-pipe-source source_name=pipemic file=") +
-                                   m_fifo + QStringLiteral(" format=s16le rate=8000 channels=1")});
+        m_server.setArguments(
+            {u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"-n"_s, u"--load=module-native-protocol-unix"_s,
+             u"--load=module-pipe-source source_name=pipemic format=s16le rate=8000 channels=1 file="_s +
+                 m_fifo});
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start();
         QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
@@ -71,13 +71,8 @@ private slots:
     {
         if (m_pipe >= 0)
             ::close(m_pipe);
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate(); // SIGTERM to this server's own process id
-            if (!m_server.waitForFinished(5000)) {
-                m_server.kill();
-                m_server.waitForFinished(2000);
-            }
-        }
+        m_server.terminate();           // SIGTERM to this server's own process id (if it runs)
+        m_server.waitForFinished(5000); // one still running after that is killed with its QProcess
     }
 
     void capturesTheTone_data()
@@ -94,10 +89,9 @@ private slots:
         SpectrumTestWindow window;
         SoundCardEngine engine;
         QTimer feeder;
-        feeder.setInterval(50);
         connect(&feeder, &QTimer::timeout, this, [&] { feed(400); });
         feed(4000); // half a second ahead, then 50 ms every 50 ms
-        feeder.start();
+        feeder.start(50);
 
         QCOMPARE(engine.fnStartSoundCard(&window, device, 1), 1);
         QVERIFY(engine.isCapturing());
@@ -115,7 +109,6 @@ private slots:
         const int seen = window.spectrumEvents();
         QCoreApplication::processEvents();
         QCOMPARE(window.spectrumEvents(), seen); // nothing after the stop
-        feeder.stop();
     }
 
 private:
