@@ -51,13 +51,6 @@ QString initialBandItem()
     return QString::fromUtf16(kBands[kInitialBand].item);
 }
 
-std::optional<qint64> bandFrequencyHz(QStringView itemText)
-{
-    if (const Band *band = findBand(itemText))
-        return band->dialHz;
-    return std::nullopt;
-}
-
 cat::Writes bandSelectionWrites(const cat::RigCaps &rig, QStringView itemText, const cat::Framing &civ,
                                 bool setUsb)
 {

@@ -20,10 +20,6 @@ QStringList bandItems();
 // The band list's text at start-up: "14MHz".
 QString initialBandItem();
 
-// The dial frequency of a band, by its exact item text:
-//   "14MHz" -> 14 076 000, "50MHz" -> 50 330 000, "14 MHz" or "14mhz" -> nothing
-std::optional<qint64> bandFrequencyHz(QStringView itemText);
-
 // Band selection: the family's upper-sideband mode frame, then its set-frequency frame.
 //   Yaesu, "21MHz" -> "MD02;", "FA21076000;"
 //   CI-V (rig 74, controller 45), "21MHz" -> FE FE 74 45 06 01 FD | FE FE 74 45 05 |

@@ -44,11 +44,13 @@ class tst_Aids : public QObject
 private slots:
     void bandList()
     {
-        QStringList dials; // the list in order, each item with its dial frequency
+        QByteArray dials; // the list in order, each item's pick as rigctld receives it
         for (const QString &item : aids::bandItems())
-            dials << item + u'=' + QString::number(aids::bandFrequencyHz(item).value_or(kNothing));
-        QCOMPARE(dials.join(u' '), u"7MHz=7026000 14MHz=14076000 18MHz=18102000 21MHz=21076000 "
-                                   u"24MHz=24920000 28MHz=28076000 50MHz=50330000"_s);
+            dials += item.toLatin1() + ": " +
+                     aids::bandSelectionWrites(*cat::rigCapsForCode(4), item, kCiv).join();
+        QCOMPARE(dials, "7MHz: M USB 0\nF 7026000\n14MHz: M USB 0\nF 14076000\n18MHz: M USB 0\nF 18102000\n"
+                        "21MHz: M USB 0\nF 21076000\n24MHz: M USB 0\nF 24920000\n28MHz: M USB 0\nF 28076000\n"
+                        "50MHz: M USB 0\nF 50330000\n"_ba);
         QCOMPARE(aids::initialBandItem(), u"14MHz"_s);
     }
 
