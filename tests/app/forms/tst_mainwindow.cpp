@@ -250,7 +250,8 @@ private slots:
             QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
             QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         }
-        QCOMPARE(combo->currentText() + u' ' + QString::fromLatin1(port.writes.join(' ')), u"14 FA07026000;"_s);
+        QCOMPARE(combo->currentText() + u' ' + QString::fromLatin1(port.writes.join(' ')),
+                 u"14 FA07026000;"_s);
         // A frequency typed into the display is the dial; the band list follows it.
         freq->clear();
         QTest::keyClicks(freq, u"14076.000"_s);
@@ -417,8 +418,6 @@ private slots:
             {{u"en-US"_s}, UiLanguage::English},  {{u"fr"_s}, UiLanguage::English}};
         for (const auto &[ui, language] : locales)
             QVERIFY2(app::languageForLocale(ui) == language, qPrintable(ui.join(u',')));
-        QCOMPARE(app::parseLanguage(u"EN"), std::optional(UiLanguage::English));
-        QCOMPARE(app::parseLanguage(u"de"), std::nullopt);
 
         const QRegularExpression cjk(u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"_s);
         for (const char *ts : {"veltrane_en.ts", "veltrane_ja.ts"}) {
