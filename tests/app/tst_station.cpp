@@ -225,11 +225,9 @@ private slots:
         connect(&s.station, &app::Station::ticking, this,
                 [&] { writesWhenTicking << int(s.rig.port->writes.size()); });
         s.station.Timer1_Timer();
-        s.rig.port->close(); // the keep-alive opens it again at the next tick, then asks
         s.station.Timer1_Timer();
         QCOMPARE(writesWhenTicking, (QList<int>{0, 1}));
         QCOMPARE(s.rig.port->written(), "FA;FA;"_ba);
-        QVERIFY(s.station.link().isOpen());
     }
 
     // The decoder's Status naming a new DX call is taken as an import (nothing sent to the rig);

@@ -352,10 +352,6 @@ private slots:
             QString option, device, reason;
         } rows[] = {
             {configFor("0", " 3 "), u"ComPort_3"_s, {}, u"The serial port /dev/ttyS2 does not exist."_s},
-            {configFor("1", "/dev/serial/by-id/usb-FTDI-if00"),
-             {},
-             u"/dev/serial/by-id/usb-FTDI-if00"_s,
-             u"The serial port /dev/serial/by-id/usb-FTDI-if00 does not exist."_s},
             {configFor("4", "shack-pi:4533"),
              {},
              u"shack-pi:4533"_s,
