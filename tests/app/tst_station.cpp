@@ -114,12 +114,9 @@ private slots:
     // 3W/4 on a picture 400 wide.
     void retunes()
     {
-        const struct
-        {
-            const char *rig;
-            QByteArray answer; // puts the dial on 14 076 000 Hz, or 7 076 000
-            Writes offsetSet, click;
-        } rows[] = {
+        // The rig code, an answer that puts the dial on 14 076 000 Hz or 7 076 000, the frames of
+        // the frequency set and of the click.
+        const std::tuple<const char *, QByteArray, Writes, Writes> rows[] = {
             {"0", "FA14076000;"_ba, {"FA14076523;"_ba}, {"FA14076500;"_ba}},
             {"1", "FA00007076000;"_ba, {"FA00007076523;"_ba}, {"FA00007076500;"_ba}},
             {"2",
@@ -134,12 +131,12 @@ private slots:
             {"3", hex("0140760000"), {hex("0140765201")}, {hex("0140755001")}},
             {"4", "14076000\n"_ba, {"F 14076523\n"_ba}, {"F 14076500\n"_ba}},
         };
-        for (const auto &row : rows) {
-            Started s(initCfg(row.rig, *row.rig == '4' ? "localhost" : "3"));
+        for (const auto &[rig, answer, offsetSet, click] : rows) {
+            Started s(initCfg(rig, *rig == '4' ? "localhost" : "3"));
             QCOMPARE(s.reason, QString());
-            s.answer(row.answer);
-            QCOMPARE(s.offsetSet(u"523", OffsetSet::Sent), row.offsetSet);
-            QCOMPARE(s.writesOf([&] { s.station.Picture1_MouseDown(300.0, 400.0); }), row.click);
+            s.answer(answer);
+            QCOMPARE(s.offsetSet(u"523", OffsetSet::Sent), offsetSet);
+            QCOMPARE(s.writesOf([&] { s.station.Picture1_MouseDown(300.0, 400.0); }), click);
             // An offset that is not wholly a number sends nothing and is left for the operator
             // to mend; so is one beyond what the family's frame carries (nine digits for the
             // Yaesu text dialect).
@@ -153,19 +150,16 @@ private slots:
     // The gates of both retunes: CAT off, the port closed, no frequency read, a rig code of no family.
     void gates()
     {
-        const struct
-        {
-            QByteArray cfg;
-            bool readDial, closePort;
-        } rows[] = {{initCfg("0", "0"), true, false},
-                    {initCfg("0"), true, true},
-                    {initCfg("0"), false, false},
-                    {initCfg("7"), true, false}};
-        for (const auto &row : rows) {
-            Started s(row.cfg);
-            if (row.readDial)
+        // The configuration, a dial read, the port closed.
+        const std::tuple<QByteArray, bool, bool> rows[] = {{initCfg("0", "0"), true, false},
+                                                           {initCfg("0"), true, true},
+                                                           {initCfg("0"), false, false},
+                                                           {initCfg("7"), true, false}};
+        for (const auto &[cfg, readDial, closePort] : rows) {
+            Started s(cfg);
+            if (readDial)
                 s.station.txtRigFreq_Change(u"14076.000");
-            if (row.closePort)
+            if (closePort)
                 s.station.link().close();
             const qsizetype before = s.rig.port ? s.rig.port->writes.size() : 0;
             QCOMPARE(s.station.Command5_Click(u"523"), OffsetSet::NotSent);
@@ -304,12 +298,9 @@ private slots:
     {
         using O = app::CommandLine::Outcome;
         const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-        const struct
-        {
-            QString args; // ';' between the arguments
-            O outcome;
-            QString seen; // message's first line, or folder|language|CAT log
-        } rows[] = {
+        // The arguments (';' between them), the outcome, and the message's first line or
+        // folder|language|CAT log.
+        const std::tuple<QString, O, QString> rows[] = {
             {u""_s, O::Run, u"|-|0"_s},
             {u"--folder;/tmp/a b;--language;EN;--cat-log"_s, O::Run, u"/tmp/a b|en|1"_s},
             {u"--config-home;--language;ja"_s, O::Run, home + u"/veltrane|ja|0"_s},
@@ -323,17 +314,16 @@ private slots:
             {u"Init.cfg"_s, O::Fail, u"Unexpected argument: Init.cfg"_s},
         };
         QCoreApplication::setApplicationVersion(u"1.05"_s);
-        for (const auto &row : rows) {
+        for (const auto &[args, outcome, seen] : rows) {
             const app::CommandLine line =
-                app::parseCommandLine(QStringList{u"veltrane"_s} + row.args.split(u';', Qt::SkipEmptyParts));
+                app::parseCommandLine(QStringList{u"veltrane"_s} + args.split(u';', Qt::SkipEmptyParts));
             const QString language = !line.language                               ? u"-"_s
                                      : *line.language == app::UiLanguage::English ? u"en"_s
                                                                                   : u"ja"_s;
-            QCOMPARE(line.outcome, row.outcome);
-            QCOMPARE(row.outcome == O::Run
-                         ? line.folder + u'|' + language + u'|' + QString::number(line.catLog)
-                         : line.message.section(u'\n', 0, 0),
-                     row.seen);
+            QCOMPARE(line.outcome, outcome);
+            QCOMPARE(outcome == O::Run ? line.folder + u'|' + language + u'|' + QString::number(line.catLog)
+                                       : line.message.section(u'\n', 0, 0),
+                     seen);
         }
         const QString folder = qEnvironmentVariable("TMPDIR") + u"/new/folder"_s;
         QCOMPARE(app::enterFolder(folder), QString());

@@ -173,24 +173,21 @@ private slots:
     void windowPosition()
     {
         const double l = app::frmKorvane::kDesignedLeftTwips, t = app::frmKorvane::kDesignedTopTwips;
-        const struct
-        {
-            QByteArray file; // null: none
-            double left, top;
-            bool box;
-        } rows[] = {{"==\r\ntop= 300\r\nLEFT=450abc\r\n"_ba, 450, 300, false},
-                    {"TOP= 300\r\nLEFT= 9999999\r\n"_ba, l, t, false}, // a monitor since removed
-                    {QByteArray(), l, t, true}};
-        for (const auto &row : rows) {
-            Station s(configFor("0"), 99, row.file);
+        // The position file (null: none), where the window opens, whether the first-start note shows.
+        const std::tuple<QByteArray, double, double, bool> rows[] = {
+            {"==\r\ntop= 300\r\nLEFT=450abc\r\n"_ba, 450, 300, false},
+            {"TOP= 300\r\nLEFT= 9999999\r\n"_ba, l, t, false}, // a monitor since removed
+            {QByteArray(), l, t, true}};
+        for (const auto &[file, left, top, hasBox] : rows) {
+            Station s(configFor("0"), 99, file);
             app::frmKorvane &w = *s.window;
-            QCOMPARE(w.pos(), QPoint(w.twipsToPixels(row.left), w.twipsToPixels(row.top)));
+            QCOMPARE(w.pos(), QPoint(w.twipsToPixels(left), w.twipsToPixels(top)));
             QVERIFY(!shown(u"WindowPositionMessage"_s)); // not before the main window
             w.show();
-            if (row.box)
+            if (hasBox)
                 QTRY_VERIFY(shown(u"WindowPositionMessage"_s));
             auto *box = qobject_cast<QMessageBox *>(shown(u"WindowPositionMessage"_s));
-            QCOMPARE(box != nullptr, row.box);
+            QCOMPARE(box != nullptr, hasBox);
             if (box) {
                 QCOMPARE(box->windowTitle() + box->text(), u"最初のセット、ファイルなし\u3000Error=53"_s);
                 QVERIFY(titleFits(box));
@@ -207,21 +204,18 @@ private slots:
     void engineCalls()
     {
         const QStringList started{u"start -1"_s, u"rx 1270"_s, u"psk"_s, u"squelch"_s, u"afc"_s, u"fft"_s};
-        const struct
-        {
-            QByteArray cfg;
-            int soundDevice;
-            QStringList calls; // at load, then at unload
-        } rows[] = {{configFor("0"), -1, started + QStringList{u"stop"_s}},
-                    {configFor("0"), 99, {}},
-                    // Start-up fails before the engine starts: the unload step still stops it.
-                    {QByteArray(), 0, {u"stop"_s}}};
-        for (const auto &row : rows) {
-            Station s(row.cfg, row.soundDevice);
-            QCOMPARE(s.window->hookInstalled(), !s.failure && row.soundDevice != 99);
-            QCOMPARE(control<QRadioButton>(s.window.get(), "Option2_1")->isEnabled(), row.soundDevice != 99);
+        // Init.cfg, the sound device, the engine's calls at load and then at unload.
+        const std::tuple<QByteArray, int, QStringList> rows[] = {
+            {configFor("0"), -1, started + QStringList{u"stop"_s}},
+            {configFor("0"), 99, {}},
+            // Start-up fails before the engine starts: the unload step still stops it.
+            {QByteArray(), 0, {u"stop"_s}}};
+        for (const auto &[cfg, soundDevice, calls] : rows) {
+            Station s(cfg, soundDevice);
+            QCOMPARE(s.window->hookInstalled(), !s.failure && soundDevice != 99);
+            QCOMPARE(control<QRadioButton>(s.window.get(), "Option2_1")->isEnabled(), soundDevice != 99);
             s.window->Form_Unload();
-            QCOMPARE(s.engine.calls, row.calls);
+            QCOMPARE(s.engine.calls, calls);
             QVERIFY(!s.window->hookInstalled());
         }
         // The grid is drawn with a working engine (and without sound), never when the engine cannot start.
@@ -346,11 +340,8 @@ private slots:
     // writes CAT= back as it was.
     void failedStartShowsTheConfiguredPort()
     {
-        const struct
-        {
-            QByteArray config;
-            QString option, device, reason;
-        } rows[] = {
+        // Init.cfg, the port option checked (empty: none), the device field, how the reason starts.
+        const std::tuple<QByteArray, QString, QString, QString> rows[] = {
             {configFor("0", " 3 "), u"ComPort_3"_s, {}, u"The serial port /dev/ttyS2 does not exist."_s},
             {configFor("4", "shack-pi:4533"),
              {},
@@ -358,26 +349,25 @@ private slots:
              u"The network port tcp://shack-pi:4533 could not be opened"_s},
             {configFor("FT897", " 5 "), u"ComPort_5"_s, {}, u"RIG= is not a number: FT897"_s},
         };
-        for (const auto &row : rows) {
-            Folder f(row.config);
+        for (const auto &[cfg, option, device, reason] : rows) {
+            Folder f(cfg);
             f.rig.failOpen = cat::OpenFailure::NotFound;
             app::Application application(f.rig.factory(), nullptr);
             application.openMainWindow(99);
             QWidget *settings = shown(u"frmInit"_s);
             QVERIFY(settings && !shown(u"frmKorvane"_s));
             const QString why = control<QLabel>(settings, "lblReason")->text();
-            QVERIFY2(why.startsWith(row.reason), qPrintable(why));
+            QVERIFY2(why.startsWith(reason), qPrintable(why));
             QString checked;
             for (auto *b : settings->findChildren<QRadioButton *>(QRegularExpression(u"^ComPort_"_s)))
                 checked += b->isChecked() ? b->objectName() : QString();
-            QCOMPARE(checked, row.option);
-            QCOMPARE(control<QComboBox>(settings, "PortDevice")->currentText(), row.device);
-            if (row.reason.startsWith(u"RIG="))
+            QCOMPARE(checked, option);
+            QCOMPARE(control<QComboBox>(settings, "PortDevice")->currentText(), device);
+            if (reason.startsWith(u"RIG="))
                 control<QRadioButton>(settings, "Option1_3")->click();
             QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
             QTRY_VERIFY(shown(u"msgSaved"_s));
-            QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort,
-                     test::stationConfig(row.config).catPort);
+            QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, test::stationConfig(cfg).catPort);
             cleanup();
         }
     }
