@@ -75,7 +75,8 @@ class tst_Station : public QObject
     Q_OBJECT
 
 private slots:
-    void readingShowsTextAndBand()
+    // What a reading and what the operator's typing show, and the dial each gives.
+    void display()
     {
         Started s(initCfg("0"));
         QSignalSpy shown(&s.station, &app::Station::displayChanged);
@@ -91,6 +92,17 @@ private slots:
         QCOMPARE(s.offsetSet(u"0", OffsetSet::Sent), Writes{"FA014076000;"_ba});
         s.answer("FA14076000;"_ba);
         QCOMPARE(s.offsetSet(u"0", OffsetSet::Sent), Writes{"FA14076000;"_ba});
+
+        // Typed into the display: a text wholly a number is the dial.
+        band.clear();
+        s.station.txtRigFreq_Change(u"7026.000");
+        QCOMPARE(s.offsetSet(u"0", OffsetSet::Sent), Writes{"FA07026000;"_ba});
+        // Not wholly a number: the band list still follows the leading number, but there is no dial.
+        s.station.txtRigFreq_Change(u"14076 kHz");
+        QCOMPARE(s.station.Command5_Click(u"0"), OffsetSet::NotSent);
+        s.station.txtRigFreq_Change(u"No Data14076.000"); // typed after the first text: no number leads
+        QCOMPARE(seen(band), u"7MHz 14MHz"_s);
+        QVERIFY(!s.station.dialHz());
     }
 
     void staleDisplaySendsNothing()
@@ -196,20 +208,6 @@ private slots:
         s.station.shutDown();
         QVERIFY(!s.station.timer1().isActive() && !s.station.link().timer3().isActive());
         QVERIFY(!s.station.link().isOpen());
-    }
-
-    void typedDisplay()
-    {
-        Started s(initCfg("0"));
-        QSignalSpy band(&s.station, &app::Station::bandRecognised);
-        s.station.txtRigFreq_Change(u"7026.000");
-        QCOMPARE(s.offsetSet(u"0", OffsetSet::Sent), Writes{"FA07026000;"_ba});
-        // Not wholly a number: the band list still follows the leading number, but there is no dial.
-        s.station.txtRigFreq_Change(u"14076 kHz");
-        QCOMPARE(s.station.Command5_Click(u"0"), OffsetSet::NotSent);
-        s.station.txtRigFreq_Change(u"No Data14076.000"); // typed after the first text: no number leads
-        QCOMPARE(seen(band), u"7MHz 14MHz"_s);
-        QVERIFY(!s.station.dialHz());
     }
 
     void tickShowsTheClockBeforeTheRequest()

@@ -56,11 +56,7 @@ public:
     cat::OpenFailure failOpen = cat::OpenFailure::None;
 
 protected:
-    bool openDevice() override
-    {
-        m_open = failOpen == cat::OpenFailure::None;
-        return m_open;
-    }
+    bool openDevice() override { return m_open = failOpen == cat::OpenFailure::None; }
 
 private:
     bool m_open = false;
