@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The station without a window, over a scripted rig port: what a reading shows, the gates of
 // every retune, band pick and reference, the frequency set from an offset and click-to-tune for
-// each family, a frequency typed into the display, the order of the main tick, and the decoder
-// link over a real UDP socket.
+// each serial family (rigctld's in tst_rigctld), a frequency typed into the display, the order of
+// the main tick, the decoder link over a real UDP socket, and the command line.
 
 #include "app/CommandLine.h"
 #include "app/Station.h"
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(s.offsetSet(u"523", OffsetSet::Sent), Writes{"FA14076523;"_ba});
     }
 
-    // Each family from a dial it reported: the frequency set with offset "523", then a click at
+    // Each serial family from a dial it reported: the frequency set with offset "523", then a click at
     // 3W/4 on a picture 400 wide.
     void retunes()
     {
