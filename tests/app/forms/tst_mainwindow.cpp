@@ -157,8 +157,8 @@ private slots:
     void titleAndCaptions()
     {
         const std::pair<QByteArray, const char *> titles[] = {
-            {"MYCALL=abc\r\nCAT=3\r\n"_ba, "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05"},
-            {configFor("7", "0"), "Veltrane / ABC /CAT=0 /RIG= /STATUS:No Work /Ver 1.05"}, // no family
+            {"MYCALL=abc\r\nCAT=0\r\n"_ba, "Veltrane / ABC /CAT=0 /RIG=FT2000 /STATUS:No Work /Ver 1.05"},
+            {configFor("7"), "Veltrane / ABC /CAT=3 /RIG= /STATUS:OK /Ver 1.05"}, // a rig code of no family
             {"CAT=/dev/ttyUSB0\r\nRIG=2\r\nICOM=74\r\nCONTROL=E0\r\n"_ba,
              "Veltrane /  /CAT=/dev/ttyUSB0 /RIG=ICOM /STATUS:OK /Ver 1.05"},
             {configFor("4", "localhost"), "Veltrane / ABC /CAT=localhost /RIG=RIGCTLD /STATUS:OK /Ver 1.05"}};
