@@ -8,7 +8,6 @@
 #include "support/FakeTransport.h"
 
 #include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -19,40 +18,37 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class Rigctld
+// The daemon on a port of 127.0.0.1 that was free a moment ago.
+struct Rigctld
 {
-public:
     Rigctld()
     {
-        QTcpServer probe; // a port on 127.0.0.1 that was free a moment ago
+        QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         port = probe.serverPort();
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     ~Rigctld() { stop(); }
-
     bool start()
     {
-        m_process.setProgram(QStandardPaths::findExecutable(u"rigctld"_s));
-        m_process.setArguments({u"-m"_s, u"1"_s, u"-T"_s, u"127.0.0.1"_s, u"-t"_s, QString::number(port)});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        return m_process.waitForStarted(5000) && QTest::qWaitFor(
-                                                     [this] {
-                                                         QTcpSocket probe;
-                                                         probe.connectToHost(QHostAddress::LocalHost, port);
-                                                         return probe.waitForConnected(200);
-                                                     },
-                                                     5000);
+        process.start(QStandardPaths::findExecutable(u"rigctld"_s),
+                      {u"-m"_s, u"1"_s, u"-T"_s, u"127.0.0.1"_s, u"-t"_s, QString::number(port)});
+        const auto listening = [this] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            return probe.waitForConnected(200);
+        };
+        return process.waitForStarted(5000) && QTest::qWaitFor(listening, 5000);
     }
     // SIGTERM to the daemon's process id, then SIGKILL if it lingers.
     void stop()
     {
-        if (m_process.state() == QProcess::NotRunning)
+        if (process.state() == QProcess::NotRunning)
             return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
+        process.terminate();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(3000);
         }
     }
     // One rigctl command through the daemon; its output without the line end.
@@ -65,11 +61,8 @@ public:
         client.waitForFinished(5000);
         return QString::fromLatin1(client.readAllStandardOutput()).trimmed();
     }
-
     quint16 port = 0;
-
-private:
-    QProcess m_process;
+    QProcess process;
 };
 
 } // namespace
@@ -79,49 +72,42 @@ class tst_Rigctld : public QObject
     Q_OBJECT
 
 private slots:
-    void realDaemon();
+    void realDaemon()
+    {
+        if (QStandardPaths::findExecutable(u"rigctld"_s).isEmpty() ||
+            QStandardPaths::findExecutable(u"rigctl"_s).isEmpty())
+            QSKIP("rigctld and rigctl are not installed (Debian package libhamlib-utils)");
+        Rigctld daemon;
+        app::Station station(
+            test::stationConfig("CAT=localhost:"_ba + QByteArray::number(daemon.port) + "\r\nRIG=4\r\n"));
+        QString display;
+        connect(&station, &app::Station::displayChanged, this, [&](const QString &text) { display = text; });
+
+        // Nobody listens yet: start-up goes on, and the refused connects show nothing.
+        QCOMPARE(station.openLink(), QString());
+        QCOMPARE(station.prepareCivFraming(), QString());
+        station.startTimers();
+        QTest::qWait(700);
+        QCOMPARE(display, QString());
+
+        QVERIFY(daemon.start());
+        daemon.rigctl({u"F"_s, u"21076000"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(display, u"21076.000"_s, 15000);
+        station.Combo1_Click(u"7MHz");
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7026000"_s, 15000);
+        QVERIFY(daemon.rigctl({u"m"_s}).startsWith(u"USB"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(display, u"7026.000"_s, 10000);
+        QCOMPARE(station.Command5_Click(u"-523"), app::Station::OffsetSet::Sent);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7025477"_s, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(display, u"7025.477"_s, 10000);
+
+        daemon.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!station.link().isOpen(), 10000);
+        QVERIFY(daemon.start());
+        daemon.rigctl({u"F"_s, u"28076000"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(display, u"28076.000"_s, 15000);
+    }
 };
-
-void tst_Rigctld::realDaemon()
-{
-    if (QStandardPaths::findExecutable(u"rigctld"_s).isEmpty() ||
-        QStandardPaths::findExecutable(u"rigctl"_s).isEmpty())
-        QSKIP("rigctld and rigctl are not installed (Debian package libhamlib-utils)");
-    Rigctld daemon;
-    app::Station station(
-        test::stationConfig("CAT=localhost:"_ba + QByteArray::number(daemon.port) + "\r\nRIG=4\r\n"));
-    QString display;
-    connect(&station, &app::Station::displayChanged, this, [&](const QString &text) { display = text; });
-
-    // Nobody listens yet: start-up goes on, and the refused connects show nothing.
-    QCOMPARE(station.openLink(), QString());
-    QCOMPARE(station.prepareCivFraming(), QString());
-    station.startTimers();
-    QTest::qWait(700);
-    QCOMPARE(display, QString());
-
-    QVERIFY(daemon.start());
-    daemon.rigctl({u"F"_s, u"21076000"_s});
-    QTRY_COMPARE_WITH_TIMEOUT(display, u"21076.000"_s, 15000);
-    qInfo().noquote() << "second client: rigctl F 21076000 -> display" << display;
-
-    station.Combo1_Click(u"7MHz");
-    QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7026000"_s, 15000);
-    QVERIFY(daemon.rigctl({u"m"_s}).startsWith(u"USB"_s));
-    QTRY_COMPARE_WITH_TIMEOUT(display, u"7026.000"_s, 10000);
-    QCOMPARE(station.Command5_Click(u"-523"), app::Station::OffsetSet::Sent);
-    QTRY_COMPARE_WITH_TIMEOUT(daemon.rigctl({u"f"_s}), u"7025477"_s, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(display, u"7025.477"_s, 10000);
-    qInfo().noquote() << "band pick 7MHz, offset -523 -> daemon f" << daemon.rigctl({u"f"_s}) << "display"
-                      << display;
-
-    daemon.stop();
-    QTRY_VERIFY_WITH_TIMEOUT(!station.link().isOpen(), 10000);
-    QVERIFY(daemon.start());
-    daemon.rigctl({u"F"_s, u"28076000"_s});
-    QTRY_COMPARE_WITH_TIMEOUT(display, u"28076.000"_s, 15000);
-    qInfo().noquote() << "daemon stopped and restarted, rigctl F 28076000 -> display" << display;
-}
 
 QTEST_GUILESS_MAIN(tst_Rigctld)
 #include "tst_rigctld.moc"

@@ -24,16 +24,11 @@ inline QByteArray decoderDatagram(quint32 type, std::initializer_list<Field> fie
     for (const Field &field : fields) {
         std::visit(
             [&out](auto v) {
-                if constexpr (std::is_same_v<decltype(v), const char *>) {
-                    if (!v)
-                        out << quint32(0xffffffff);
-                    else
-                        out.writeBytes(v, uint(qstrlen(v)));
-                } else if constexpr (std::is_same_v<decltype(v), bool>) {
-                    out << quint8(v);
-                } else {
-                    out << v;
-                }
+                using T = decltype(v);
+                if constexpr (std::is_same_v<T, const char *>) // a null string is length 0xffffffff
+                    v ? out.writeBytes(v, uint(qstrlen(v))) : out << quint32(0xffffffff);
+                else // a bool goes as one byte
+                    out << std::conditional_t<std::is_same_v<T, bool>, quint8, T>(v);
             },
             field);
     }

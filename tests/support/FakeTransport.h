@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A scripted rig port for link and station tests: records every write, open and close;
+// A scripted rig port for link and station tests: records every write;
 // tests push received bytes in and can make opens fail or the device vanish. FakeRig is the
 // factory that hands the link such a port and keeps watching it.
 
@@ -16,7 +16,6 @@ class FakeTransport final : public cat::Transport
 public:
     void close() override
     {
-        closes += m_open ? 1 : 0;
         m_open = false;
         m_input.clear();
     }
@@ -54,17 +53,10 @@ public:
     QByteArray written() const { return writes.join(); }
 
     QList<QByteArray> writes;
-    int opens = 0;
-    int closes = 0;
     cat::OpenFailure failOpen = cat::OpenFailure::None;
 
 protected:
-    bool openDevice() override
-    {
-        ++opens;
-        m_open = failOpen == cat::OpenFailure::None;
-        return m_open;
-    }
+    bool openDevice() override { return m_open = failOpen == cat::OpenFailure::None; }
 
 private:
     bool m_open = false;
@@ -74,16 +66,14 @@ private:
 struct FakeRig
 {
     FakeTransport *port = nullptr; // the port the link made last (owned by the link)
-    config::CatAddress address;    // what it was made for
     cat::OpenFailure failOpen = cat::OpenFailure::None;
 
     cat::TransportFactory factory()
     {
-        return [this](const config::CatAddress &a) {
+        return [this](const config::CatAddress &) {
             auto made = std::make_unique<FakeTransport>();
             made->failOpen = failOpen;
             port = made.get();
-            address = a;
             return made;
         };
     }

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the program's start flow over a scripted rig port, for what the
-// end-to-end sessions do not reach: the title, the controls' accessible names, window position, the engine's
-// calls at load and unload; a failed start leaves the settings dialog alone, showing the configured port, and
-// Save writes it back unchanged; typing into the controls, the error box, the lookup.
+// end-to-end sessions do not reach: the title, window position, the engine's calls at load and
+// unload; how each outcome of the station shows in the controls; a failed start leaves the
+// settings dialog alone, showing the configured port, and Save writes it back unchanged; the
+// error box, the lookup, the languages. (The sessions check every control's accessible name.)
 
 #include "app/Language.h"
 #include "app/forms/Application.h"
 #include "support/FakeTransport.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -33,8 +33,8 @@ namespace {
 class EngineLog : public spectrum::SoundCardEngine
 {
 public:
-    QStringList calls;
     explicit EngineLog(int starts = 1) : started(starts) {}
+    QStringList calls;
     int started; // 0: the device cannot be opened
     int fnStartSoundCard(QObject *, int device, int) override
     {
@@ -65,13 +65,20 @@ public slots:
     void open(const QUrl &url) { urls.append(url); }
 };
 
-QWidget *shown(const QString &objectName)
+// The visible top-level windows of this name.
+QWidgetList shownAll(const QString &objectName)
 {
+    QWidgetList found;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && w->objectName() == objectName)
-            return w;
+            found << w;
     }
-    return nullptr;
+    return found;
+}
+
+QWidget *shown(const QString &objectName)
+{
+    return shownAll(objectName).value(0);
 }
 
 // A title bar as wide as the box shows the whole title beside its icon and buttons.
@@ -146,343 +153,284 @@ private slots:
             w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void titleAndCaptions();
-    void windowPosition();
-    void engineCalls();
-    void controlsReachTheStation();
-    void errorBoxNeverStacksAndCancelCloses();
-    void firstStartSaveThenRestart();
-    void failedStartShowsTheConfiguredPort_data();
-    void failedStartShowsTheConfiguredPort();
-    void resetOpensOneSettingsDialog();
-    void languages();
-};
 
-void tst_MainWindow::titleAndCaptions()
-{
-    const std::pair<QByteArray, const char *> titles[] = {
-        {configFor("0"), "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05"},
-        {configFor("0", "0"), "Veltrane / ABC /CAT=0 /RIG=FT2000 /STATUS:No Work /Ver 1.05"},
-        {"MYCALL=abc\r\nCAT=3\r\n"_ba, "Veltrane / ABC /CAT=3 /RIG=FT2000 /STATUS:OK /Ver 1.05"},
-        {configFor("7"), "Veltrane / ABC /CAT=3 /RIG= /STATUS:OK /Ver 1.05"},
-        {"CAT=/dev/ttyUSB0\r\nRIG=2\r\nICOM=74\r\nCONTROL=E0\r\n"_ba,
-         "Veltrane /  /CAT=/dev/ttyUSB0 /RIG=ICOM /STATUS:OK /Ver 1.05"},
-        {configFor("4", "localhost"), "Veltrane / ABC /CAT=localhost /RIG=RIGCTLD /STATUS:OK /Ver 1.05"}};
-    for (const auto &[cfg, title] : titles)
-        QCOMPARE(Station(cfg).window->windowTitle(), QString::fromUtf8(title));
-
-    // Every control describes itself by its control name and is named by what the operator sees
-    // (its caption, its buddy label's text; a label speaks its own text).
-    Station s(configFor("0"));
-    int controls = 0;
-    for (QWidget *w : s.window->findChildren<QWidget *>()) {
-        if (w->accessibleDescription().isEmpty())
-            continue;
-        ++controls;
-        QCOMPARE(w->accessibleDescription(), w->objectName());
-        QVERIFY2(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty() ||
-                     w->objectName() == u"txtHis"_s || w->objectName() == u"lbTime"_s,
-                 qPrintable(w->objectName()));
-    }
-    QCOMPARE(controls, 22);
-    QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->toolTip(),
-             u"JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"_s);
-}
-
-void tst_MainWindow::windowPosition()
-{
-    const double l = app::frmKorvane::kDesignedLeftTwips, t = app::frmKorvane::kDesignedTopTwips;
-    const struct
+    void titleAndCaptions()
     {
-        QByteArray file; // null: none
-        double left, top;
-        bool box;
-    } rows[] = {{"==\r\ntop= 300\r\nLEFT=450abc\r\n"_ba, 450, 300, false},
-                {"TOP= 300\r\nLEFT= 9999999\r\n"_ba, l, t, false}, // a monitor since removed
-                {QByteArray(), l, t, true}};
-    for (const auto &row : rows) {
-        Station s(configFor("0"), 99, row.file);
-        app::frmKorvane &w = *s.window;
-        QCOMPARE(w.pos(), QPoint(w.twipsToPixels(row.left), w.twipsToPixels(row.top)));
-        QVERIFY(!shown(u"WindowPositionMessage"_s)); // not before the main window
-        w.show();
-        if (row.box)
-            QTRY_VERIFY(shown(u"WindowPositionMessage"_s));
-        auto *box = qobject_cast<QMessageBox *>(shown(u"WindowPositionMessage"_s));
-        QCOMPARE(box != nullptr, row.box);
-        if (box) {
-            QCOMPARE(box->windowTitle() + box->text(), u"最初のセット、ファイルなし\u3000Error=53"_s);
-            QVERIFY(titleFits(box));
+        const std::pair<QByteArray, const char *> titles[] = {
+            {"MYCALL=abc\r\nCAT=0\r\n"_ba, "Veltrane / ABC /CAT=0 /RIG=FT2000 /STATUS:No Work /Ver 1.05"},
+            {configFor("7"), "Veltrane / ABC /CAT=3 /RIG= /STATUS:OK /Ver 1.05"}, // a rig code of no family
+            {"CAT=/dev/ttyUSB0\r\nRIG=2\r\nICOM=74\r\nCONTROL=E0\r\n"_ba,
+             "Veltrane /  /CAT=/dev/ttyUSB0 /RIG=ICOM /STATUS:OK /Ver 1.05"},
+            {configFor("4", "localhost"), "Veltrane / ABC /CAT=localhost /RIG=RIGCTLD /STATUS:OK /Ver 1.05"}};
+        for (const auto &[cfg, title] : titles)
+            QCOMPARE(Station(cfg).window->windowTitle(), QString::fromUtf8(title));
+        QCOMPARE(control<QPushButton>(Station(configFor("0")).window.get(), "Command3")->toolTip(),
+                 u"JT65-HFの受信局のラインを右クリックしてからこのボタンを押してください。"_s);
+    }
+
+    void windowPosition()
+    {
+        const double l = app::frmKorvane::kDesignedLeftTwips, t = app::frmKorvane::kDesignedTopTwips;
+        // The position file (null: none), where the window opens, whether the first-start note shows.
+        const std::tuple<QByteArray, double, double, bool> rows[] = {
+            {"==\r\ntop= 300\r\nLEFT=450abc\r\n"_ba, 450, 300, false},
+            {"TOP= 300\r\nLEFT= 9999999\r\n"_ba, l, t, false}, // a monitor since removed
+            {QByteArray(), l, t, true}};
+        for (const auto &[file, left, top, hasBox] : rows) {
+            Station s(configFor("0"), 99, file);
+            app::frmKorvane &w = *s.window;
+            QCOMPARE(w.pos(), QPoint(w.twipsToPixels(left), w.twipsToPixels(top)));
+            QVERIFY(!shown(u"WindowPositionMessage"_s)); // not before the main window
+            w.show();
+            if (hasBox)
+                QTRY_VERIFY(shown(u"WindowPositionMessage"_s));
+            auto *box = qobject_cast<QMessageBox *>(shown(u"WindowPositionMessage"_s));
+            QCOMPARE(box != nullptr, hasBox);
+            if (box) {
+                QCOMPARE(box->windowTitle() + box->text(), u"最初のセット、ファイルなし\u3000Error=53"_s);
+                QVERIFY(titleFits(box));
+            }
+            w.move(w.twipsToPixels(600), w.twipsToPixels(750));
+            s.window.reset(); // closing saves where the window was, in twips
+            QCOMPARE(
+                s.read(u"MyVeltraneData.dat"_s),
+                "============== My Intial Data Setting ================\r\nTOP= 750\r\nLEFT= 600\r\n"_ba);
+            cleanup();
         }
-        w.move(w.twipsToPixels(600), w.twipsToPixels(750));
-        s.window.reset(); // closing saves where the window was, in twips
-        QCOMPARE(s.read(u"MyVeltraneData.dat"_s),
-                 "============== My Intial Data Setting ================\r\nTOP= 750\r\nLEFT= 600\r\n"_ba);
-        cleanup();
     }
-}
 
-void tst_MainWindow::engineCalls()
-{
-    const QStringList started{u"start -1"_s, u"rx 1270"_s, u"psk"_s, u"squelch"_s, u"afc"_s, u"fft"_s};
-    const struct
+    void engineCalls()
     {
-        QByteArray cfg;
-        int soundDevice;
-        QStringList calls; // at load, then at unload
-    } rows[] = {{configFor("0"), -1, started + QStringList{u"stop"_s}},
-                {configFor("0"), 99, {}},
-                // Start-up fails before the engine starts: the unload step still stops it.
-                {QByteArray(), 0, {u"stop"_s}}};
-    for (const auto &row : rows) {
-        Station s(row.cfg, row.soundDevice);
-        QCOMPARE(s.window->hookInstalled(), !s.failure && row.soundDevice != 99);
-        QCOMPARE(control<QRadioButton>(s.window.get(), "Option2_1")->isEnabled(), row.soundDevice != 99);
-        s.window->Form_Unload();
-        QCOMPARE(s.engine.calls, row.calls);
-        QVERIFY(!s.window->hookInstalled());
+        const QStringList started{u"start -1"_s, u"rx 1270"_s, u"psk"_s, u"squelch"_s, u"afc"_s, u"fft"_s};
+        // Init.cfg, the sound device, the engine's calls at load and then at unload.
+        const std::tuple<QByteArray, int, QStringList> rows[] = {
+            {configFor("0"), -1, started + QStringList{u"stop"_s}},
+            {configFor("0"), 99, {}},
+            // Start-up fails before the engine starts: the unload step still stops it.
+            {QByteArray(), 0, {u"stop"_s}}};
+        for (const auto &[cfg, soundDevice, calls] : rows) {
+            Station s(cfg, soundDevice);
+            QCOMPARE(s.window->hookInstalled(), !s.failure && soundDevice != 99);
+            QCOMPARE(control<QRadioButton>(s.window.get(), "Option2_1")->isEnabled(), soundDevice != 99);
+            s.window->Form_Unload();
+            QCOMPARE(s.engine.calls, calls);
+            QVERIFY(!s.window->hookInstalled());
+        }
+        // The grid is drawn with a working engine (and without sound), never when the engine cannot start.
+        const auto gridDrawn = [](const Station &s) {
+            const QImage picture = s.window->painter().image();
+            return picture != spectrum::SpectrumPainter().image() && !picture.isNull();
+        };
+        QVERIFY(gridDrawn(Station(configFor("0"), -1)) && gridDrawn(Station(configFor("0"), 99)));
+        QVERIFY(!gridDrawn(Station(configFor("0"), -1, "TOP= 0\r\n"_ba, 0)));
     }
-    // The grid is drawn with a working engine (and without sound), never when the engine cannot start.
-    const auto gridDrawn = [](const Station &s) {
-        const QImage picture = s.window->painter().image();
-        return picture != spectrum::SpectrumPainter().image() && !picture.isNull();
-    };
-    QVERIFY(gridDrawn(Station(configFor("0"), -1)) && gridDrawn(Station(configFor("0"), 99)));
-    QVERIFY(!gridDrawn(Station(configFor("0"), -1, "TOP= 0\r\n"_ba, 0)));
-}
 
-void tst_MainWindow::controlsReachTheStation()
-{
-    Station s(configFor("0"));
-    QWidget *w = s.window.get();
-    w->show();
-    auto *combo = control<QComboBox>(w, "Combo1");
-    auto *freq = control<QLineEdit>(w, "txtRigFreq");
-    auto *command5 = control<QPushButton>(w, "Command5");
-    auto *offset = control<QLineEdit>(w, "txtDeffF");
-    auto &port = *s.rig.port;
-    // Typing in the band list's field is no pick; the reference button sends what it shows.
-    combo->lineEdit()->clear();
-    QTest::keyClicks(combo->lineEdit(), u"7MHz"_s);
-    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-    QVERIFY(port.writes.isEmpty());
-    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
-    QCOMPARE(port.writes, QList<QByteArray>{"FA07026000;"_ba});
-    combo->lineEdit()->clear(); // "14" is not completed into an item: the reference sends nothing
-    QTest::keyClicks(combo->lineEdit(), u"14"_s);
-    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
-    QCOMPARE(combo->currentText() + QString::number(port.writes.size()), u"141"_s);
-    combo->setEditText(u"7MHz"_s);
-    // A frequency typed into the display is the dial; the band list follows it.
-    QTest::keyClicks(freq, u"14076.000"_s); // after "No Data": not a number
-    QCOMPARE(combo->currentText(), u"7MHz"_s);
-    freq->clear();
-    QTest::keyClicks(freq, u"14076.000"_s);
-    QCOMPARE(combo->currentText(), u"14MHz"_s);
-    // An offset that is not a number: nothing sent, the controls kept for the operator.
-    offset->setText(u"52x"_s);
-    QTest::mouseClick(command5, Qt::LeftButton);
-    QVERIFY(command5->isEnabled() && offset->text() == u"52x"_s && port.writes.size() == 1);
-    offset->setText(u"99999999"_s); // 114 075 999 Hz has nine digits: no Yaesu frame carries it
-    QTest::mouseClick(command5, Qt::LeftButton);
-    QVERIFY(command5->isEnabled() && offset->text() == u"99999999"_s && port.writes.size() == 1);
-    offset->setText(u"-523"_s);
-    QTest::mouseClick(command5, Qt::LeftButton);
-    QCOMPARE(port.writes.last(), "FA14075477;"_ba);
-    QVERIFY(!command5->isEnabled() && offset->text().isEmpty());
-    // A display gone old says since when, and is no dial to retune from.
-    port.receive("FA14076000;"_ba);
-    s.window->station()->staleTimer().setInterval(1);
-    QTRY_VERIFY(freq->accessibleName().startsWith(u"周波数（"));
-    QVERIFY(freq->toolTip().contains(u"古く"));
-    offset->setText(u"100"_s);
-    command5->setEnabled(true);
-    QTest::mouseClick(command5, Qt::LeftButton);
-    QVERIFY(command5->isEnabled() && offset->text() == u"100"_s && port.writes.size() == 2);
-    // A closed port is a closed gate: the offset is used up all the same.
-    port.close();
-    offset->setText(u"100"_s);
-    command5->setEnabled(true);
-    QTest::mouseClick(command5, Qt::LeftButton);
-    QVERIFY(!command5->isEnabled() && offset->text().isEmpty());
-
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(u"https"_s, &catcher, "open");
-    control<QLineEdit>(w, "txtHis")->setText(u"JA1 ABC"_s);
-    QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(u"https"_s);
-    QCOMPARE(catcher.urls, QList<QUrl>{QUrl(u"https://www.qrz.com/db/JA1%20ABC"_s)});
-}
-
-void tst_MainWindow::errorBoxNeverStacksAndCancelCloses()
-{
-    Station s(configFor("0"), 99, "TOP= 0\r\n"_ba);
-    s.window->show();
-    s.rig.port->raise(1008);
-    s.rig.port->raise(1006);
-    QList<QMessageBox *> boxes;
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *box = qobject_cast<QMessageBox *>(top); box && box->isVisible())
-            boxes.append(box);
-    }
-    QCOMPARE(boxes.size(), 1);
-    QVERIFY(titleFits(boxes[0]));
-    QCOMPARE(boxes[0]->text(), u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
-    QCOMPARE(boxes[0]->windowTitle(),
-             u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"_s);
-    boxes[0]->button(QMessageBox::Cancel)->click();
-    QVERIFY(!s.rig.port->isOpen()); // Cancel closes the port ...
-    s.window->station()->Timer1_Timer();
-    QVERIFY(s.rig.port->isOpen()); // ... until the next tick opens it again
-    QCOMPARE(s.rig.port->writes.last(), "FA;"_ba);
-}
-
-void tst_MainWindow::firstStartSaveThenRestart()
-{
-    Folder f{QByteArray()};
+    // What the station reports, as the controls show it; the controls' input, as the station gets it.
+    void controlsShowTheStation()
     {
-        app::Application application(f.rig.factory(), nullptr);
-        application.start({});
-        QTest::mouseClick(control<QPushButton>(shown(u"frmSoundBoard"_s), "Command1_0"), Qt::LeftButton);
-        // No Init.cfg: the settings dialog alone, saying why; the main window is gone.
-        QTRY_VERIFY(!shown(u"frmKorvane"_s) && !shown(u"frmSoundBoard"_s));
+        Station s(configFor("0"));
+        QWidget *w = s.window.get();
+        w->show();
+        auto *combo = control<QComboBox>(w, "Combo1");
+        auto *freq = control<QLineEdit>(w, "txtRigFreq");
+        auto &port = *s.rig.port;
+        // Typing in the band list's field is no pick, and "14" is not completed into an item;
+        // the reference button sends what the list shows (nothing for "14").
+        for (const QString &typed : {u"7MHz"_s, u"14"_s}) {
+            combo->lineEdit()->clear();
+            QTest::keyClicks(combo->lineEdit(), typed);
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+            QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+        }
+        QCOMPARE(combo->currentText() + u' ' + QString::fromLatin1(port.writes.join(' ')),
+                 u"14 FA07026000;"_s);
+        // A frequency typed into the display is the dial; the band list follows it.
+        freq->clear();
+        QTest::keyClicks(freq, u"14076.000"_s);
+        QCOMPARE(combo->currentText(), u"14MHz"_s);
+
+        // Each outcome of the frequency set on the offset and the button: kept for the operator to
+        // mend when nothing was sent (not a number, out of range, a stale display), used up when
+        // a gate was closed, as when it was sent (the operator sessions see that).
+        auto *command5 = control<QPushButton>(w, "Command5");
+        auto *offset = control<QLineEdit>(w, "txtDeffF");
+        const auto set = [&](const QString &typed) -> QString {
+            offset->setText(typed);
+            command5->setEnabled(true);
+            QTest::mouseClick(command5, Qt::LeftButton);
+            return offset->text() + (command5->isEnabled() ? u" on"_s : u" off"_s);
+        };
+        QCOMPARE(set(u"52x"_s), u"52x on"_s);
+        QCOMPARE(set(u"99999999"_s), u"99999999 on"_s); // 114 075 999 Hz: no Yaesu frame carries nine digits
+        // A display gone old says since when.
+        port.receive("FA14076520;"_ba);
+        s.window->station()->staleTimer().setInterval(1);
+        QTRY_VERIFY(freq->accessibleName().startsWith(u"周波数（"));
+        QVERIFY(freq->toolTip().contains(u"古く"));
+        QCOMPARE(set(u"100"_s), u"100 on"_s);
+        port.close();
+        QCOMPARE(set(u"100"_s), u" off"_s);
+        QCOMPARE(port.writes.size(), 1);
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(u"https"_s, &catcher, "open");
+        control<QLineEdit>(w, "txtHis")->setText(u"JA1 ABC"_s);
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(u"https://www.qrz.com/db/JA1%20ABC"_s)});
+    }
+
+    void errorBoxNeverStacksAndCancelCloses()
+    {
+        Station s(configFor("0"), 99, "TOP= 0\r\n"_ba);
+        s.window->show();
+        s.rig.port->raise(1008);
+        s.rig.port->raise(1006);
+        const QWidgetList boxes = shownAll(u"CommErrorMessage"_s);
+        QCOMPARE(boxes.size(), 1);
+        auto *box = static_cast<QMessageBox *>(boxes[0]);
+        QVERIFY(titleFits(box));
+        QCOMPARE(
+            box->windowTitle() + u'|' + box->text(),
+            u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。|ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
+        box->button(QMessageBox::Cancel)->click();
+        QVERIFY(!s.rig.port->isOpen()); // Cancel closes the port ...
+        s.window->station()->Timer1_Timer();
+        QVERIFY(s.rig.port->isOpen()); // ... until the next tick opens it again
+    }
+
+    void firstStartSaveThenRestart()
+    {
+        Folder f{QByteArray()};
+        {
+            app::Application application(f.rig.factory(), nullptr);
+            application.start({});
+            QTest::mouseClick(control<QPushButton>(shown(u"frmSoundBoard"_s), "Command1_0"), Qt::LeftButton);
+            // No Init.cfg: the settings dialog alone, saying why; the main window is gone.
+            QTRY_VERIFY(!shown(u"frmKorvane"_s) && !shown(u"frmSoundBoard"_s));
+            QWidget *settings = shown(u"frmInit"_s);
+            QCOMPARE(control<QLabel>(settings, "lblReason")->text(),
+                     u"Init.cfg is missing or cannot be read in %1."_s.arg(f.dir.path()));
+            QVERIFY(!f.read(u"MyVeltraneData.dat"_s).isEmpty()); // the unload step ran
+            control<QLineEdit>(settings, "Text1")->setText(u"JA1ABC"_s);
+            QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
+            QTRY_VERIFY(shown(u"msgSaved"_s));
+            static_cast<QMessageBox *>(shown(u"msgSaved"_s))->button(QMessageBox::Ok)->click();
+            QTRY_VERIFY(!shown(u"frmInit"_s)); // the program would end here
+        }
+        QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, std::optional<QString>(u"1"_s));
+        app::Application again(f.rig.factory(), nullptr);
+        again.openMainWindow(99);
+        QVERIFY(shown(u"frmKorvane"_s) && !shown(u"frmInit"_s));
+        // Cancel in the sound dialog opens nothing.
+        app::Application cancelled(f.rig.factory(), nullptr);
+        cancelled.start({});
+        QTest::mouseClick(control<QPushButton>(shown(u"frmSoundBoard"_s), "Command1_1"), Qt::LeftButton);
+        QTRY_VERIFY(!shown(u"frmSoundBoard"_s));
+        QVERIFY(!cancelled.mainWindow() && !cancelled.settingsDialog());
+    }
+
+    // The port option checked (or none) and the device field the settings dialog shows; Save
+    // writes CAT= back as it was.
+    void failedStartShowsTheConfiguredPort()
+    {
+        // Init.cfg, the port option checked (empty: none), the device field, how the reason starts.
+        const std::tuple<QByteArray, QString, QString, QString> rows[] = {
+            {configFor("0", " 3 "), u"ComPort_3"_s, {}, u"The serial port /dev/ttyS2 does not exist."_s},
+            {configFor("4", "shack-pi:4533"),
+             {},
+             u"shack-pi:4533"_s,
+             u"The network port tcp://shack-pi:4533 could not be opened"_s},
+            {configFor("FT897", " 5 "), u"ComPort_5"_s, {}, u"RIG= is not a number: FT897"_s},
+        };
+        for (const auto &[cfg, option, device, reason] : rows) {
+            Folder f(cfg);
+            f.rig.failOpen = cat::OpenFailure::NotFound;
+            app::Application application(f.rig.factory(), nullptr);
+            application.openMainWindow(99);
+            QWidget *settings = shown(u"frmInit"_s);
+            QVERIFY(settings && !shown(u"frmKorvane"_s));
+            const QString why = control<QLabel>(settings, "lblReason")->text();
+            QVERIFY2(why.startsWith(reason), qPrintable(why));
+            QString checked;
+            for (auto *b : settings->findChildren<QRadioButton *>(QRegularExpression(u"^ComPort_"_s)))
+                checked += b->isChecked() ? b->objectName() : QString();
+            QCOMPARE(checked, option);
+            QCOMPARE(control<QComboBox>(settings, "PortDevice")->currentText(), device);
+            if (reason.startsWith(u"RIG="))
+                control<QRadioButton>(settings, "Option1_3")->click();
+            QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
+            QTRY_VERIFY(shown(u"msgSaved"_s));
+            QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, test::stationConfig(cfg).catPort);
+            cleanup();
+        }
+    }
+
+    void resetOpensOneSettingsDialog()
+    {
+        Station s(
+            "MYCALL=JA1ABC\r\nCAT= 2 \r\nRIG= 2 \r\nRS232C=38400,N,8,1\r\nICOM=94\r\nCONTROL=E0\r\n"_ba);
+        app::Application application(s.rig.factory(), nullptr);
+        application.openMainWindow(99);
+        auto *reset = application.mainWindow()->findChild<QAction *>(u"ReSet"_s);
+        QCOMPARE(reset->text(), u"再設定"_s);
+        reset->trigger();
+        reset->trigger();
+        QCOMPARE(shownAll(u"frmInit"_s).size(), 1);
+        // The dialog shows what the running link uses: port, line speed and addresses.
         QWidget *settings = shown(u"frmInit"_s);
-        QCOMPARE(control<QLabel>(settings, "lblReason")->text(),
-                 u"Init.cfg is missing or cannot be read in %1."_s.arg(f.dir.path()));
-        QVERIFY(!f.read(u"MyVeltraneData.dat"_s).isEmpty()); // the unload step ran
-        control<QLineEdit>(settings, "Text1")->setText(u"JA1ABC"_s);
-        QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
-        QTRY_VERIFY(shown(u"msgSaved"_s));
-        static_cast<QMessageBox *>(shown(u"msgSaved"_s))->button(QMessageBox::Ok)->click();
-        QTRY_VERIFY(!shown(u"frmInit"_s)); // the program would end here
-    }
-    QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, std::optional<QString>(u"1"_s));
-    app::Application again(f.rig.factory(), nullptr);
-    again.openMainWindow(99);
-    QVERIFY(shown(u"frmKorvane"_s) && !shown(u"frmInit"_s));
-    // Cancel in the sound dialog opens nothing.
-    app::Application cancelled(f.rig.factory(), nullptr);
-    cancelled.start({});
-    QTest::mouseClick(control<QPushButton>(shown(u"frmSoundBoard"_s), "Command1_1"), Qt::LeftButton);
-    QTRY_VERIFY(!shown(u"frmSoundBoard"_s));
-    QVERIFY(!cancelled.mainWindow() && !cancelled.settingsDialog());
-}
-
-void tst_MainWindow::failedStartShowsTheConfiguredPort_data()
-{
-    QTest::addColumn<QByteArray>("config");
-    QTest::addColumn<QString>("option"); // the port option checked; empty: none
-    QTest::addColumn<QString>("device"); // the device field
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("number, no such port") << configFor("0", " 3 ") << u"ComPort_3"_s << QString()
-                                          << u"The serial port /dev/ttyS2 does not exist."_s;
-    QTest::newRow("by-id path unplugged")
-        << configFor("1", "/dev/serial/by-id/usb-FTDI-if00") << QString()
-        << u"/dev/serial/by-id/usb-FTDI-if00"_s
-        << u"The serial port /dev/serial/by-id/usb-FTDI-if00 does not exist."_s;
-    QTest::newRow("network address") << configFor("4", "shack-pi:4533") << QString() << u"shack-pi:4533"_s
-                                     << u"The network port tcp://shack-pi:4533 could not be opened"_s;
-    QTest::newRow("RIG= not a number")
-        << configFor("FT897", " 5 ") << u"ComPort_5"_s << QString() << u"RIG= is not a number: FT897"_s;
-}
-
-void tst_MainWindow::failedStartShowsTheConfiguredPort()
-{
-    QFETCH(QByteArray, config);
-    QFETCH(QString, option);
-    QFETCH(QString, device);
-    QFETCH(QString, reason);
-    Folder f(config);
-    f.rig.failOpen = cat::OpenFailure::NotFound;
-    app::Application application(f.rig.factory(), nullptr);
-    application.openMainWindow(99);
-    QWidget *settings = shown(u"frmInit"_s);
-    QVERIFY(settings && !shown(u"frmKorvane"_s));
-    const QString why = control<QLabel>(settings, "lblReason")->text();
-    QVERIFY2(why.startsWith(reason), qPrintable(why));
-    QString checked;
-    for (auto *b : settings->findChildren<QRadioButton *>(QRegularExpression(u"^ComPort_"_s)))
-        checked += b->isChecked() ? b->objectName() : QString();
-    QCOMPARE(checked, option);
-    QCOMPARE(control<QComboBox>(settings, "PortDevice")->currentText(), device);
-    // Saved as shown, CAT= is what it was.
-    if (reason.startsWith(u"RIG="))
-        control<QRadioButton>(settings, "Option1_3")->click();
-    QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
-    QTRY_VERIFY(shown(u"msgSaved"_s));
-    QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, test::stationConfig(config).catPort);
-    qInfo().noquote() << "CAT= as configured and as saved:"
-                      << test::stationConfig(config).catPort.value_or(u""_s) << "|"
-                      << QString::fromUtf8(f.read(u"Init.cfg"_s).split('\n').value(2)).trimmed();
-}
-
-void tst_MainWindow::resetOpensOneSettingsDialog()
-{
-    Station s("MYCALL=JA1ABC\r\nCAT= 2 \r\nRIG= 2 \r\nRS232C=38400,N,8,1\r\nICOM=94\r\nCONTROL=E0\r\n"_ba);
-    app::Application application(s.rig.factory(), nullptr);
-    application.openMainWindow(99);
-    auto *reset = application.mainWindow()->findChild<QAction *>(u"ReSet"_s);
-    QCOMPARE(reset->text(), u"再設定"_s);
-    reset->trigger();
-    reset->trigger();
-    int dialogs = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        dialogs += w->isVisible() && w->objectName() == u"frmInit"_s ? 1 : 0;
-    QCOMPARE(dialogs, 1);
-    // The dialog shows what the running link uses: port, line speed and addresses.
-    QWidget *settings = shown(u"frmInit"_s);
-    QVERIFY(control<QRadioButton>(settings, "ComPort_2")->isChecked());
-    QVERIFY(control<QRadioButton>(settings, "Baud384")->isChecked());
-    QCOMPARE(control<QLineEdit>(settings, "Text2")->text() + control<QLineEdit>(settings, "Text3")->text(),
-             u"94E0"_s);
-    QVERIFY(shown(u"frmKorvane"_s));
-}
-
-// Japanese under Japanese and C/POSIX locales, English elsewhere; each translation complete (every
-// text has one in the language it is not written in) and what the windows then show.
-void tst_MainWindow::languages()
-{
-    using app::UiLanguage;
-    const std::pair<QStringList, UiLanguage> locales[] = {
-        {{u"ja-JP"_s}, UiLanguage::Japanese}, {{u"C"_s}, UiLanguage::Japanese},
-        {{}, UiLanguage::Japanese},           {{u"de-DE"_s, u"ja"_s}, UiLanguage::English},
-        {{u"en-US"_s}, UiLanguage::English},  {{u"fr"_s}, UiLanguage::English}};
-    for (const auto &[ui, language] : locales)
-        QVERIFY2(app::languageForLocale(ui) == language, qPrintable(ui.join(u',')));
-    QCOMPARE(app::parseLanguage(u"EN"), std::optional(UiLanguage::English));
-    QCOMPARE(app::parseLanguage(u"de"), std::nullopt);
-
-    const QRegularExpression cjk(u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"_s);
-    for (const char *ts : {"veltrane_en.ts", "veltrane_ja.ts"}) {
-        QFile file(QStringLiteral(VELTRANE_TRANSLATIONS_DIR "/") + QLatin1StringView(ts));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&file);
-        QString source;
-        int checked = 0;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            if (xml.name() == u"source")
-                source = xml.readElementText();
-            else if (xml.name() == u"translation" && source.contains(cjk) == (ts[9] == 'e') && ++checked)
-                QVERIFY2(xml.attributes().value(u"type"_s).isEmpty() && !xml.readElementText().isEmpty(),
-                         qPrintable(u"%1: %2"_s.arg(QLatin1StringView(ts), source)));
-        }
-        QVERIFY2(!xml.hasError() && checked > 20, qPrintable(xml.errorString()));
+        QVERIFY(control<QRadioButton>(settings, "ComPort_2")->isChecked());
+        QVERIFY(control<QRadioButton>(settings, "Baud384")->isChecked());
+        QCOMPARE(control<QLineEdit>(settings, "Text2")->text() +
+                     control<QLineEdit>(settings, "Text3")->text(),
+                 u"94E0"_s);
+        QVERIFY(shown(u"frmKorvane"_s));
     }
 
-    QVERIFY(app::installTranslation(UiLanguage::English));
+    // Japanese under Japanese and C/POSIX locales, English elsewhere; each translation complete
+    // (every text has one in the language it is not written in) and what the windows then show.
+    void languages()
     {
+        using app::UiLanguage;
+        const std::pair<QStringList, UiLanguage> locales[] = {
+            {{u"ja-JP"_s}, UiLanguage::Japanese}, {{u"C"_s}, UiLanguage::Japanese},
+            {{}, UiLanguage::Japanese},           {{u"de-DE"_s, u"ja"_s}, UiLanguage::English},
+            {{u"en-US"_s}, UiLanguage::English},  {{u"fr"_s}, UiLanguage::English}};
+        for (const auto &[ui, language] : locales)
+            QVERIFY2(app::languageForLocale(ui) == language, qPrintable(ui.join(u',')));
+
+        const QRegularExpression cjk(u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"_s);
+        for (const char *ts : {"veltrane_en.ts", "veltrane_ja.ts"}) {
+            QFile file(QStringLiteral(VELTRANE_TRANSLATIONS_DIR "/") + QLatin1StringView(ts));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QXmlStreamReader xml(&file);
+            QString source;
+            int checked = 0;
+            while (!xml.atEnd()) {
+                if (xml.readNext() != QXmlStreamReader::StartElement)
+                    continue;
+                if (xml.name() == u"source")
+                    source = xml.readElementText();
+                else if (xml.name() == u"translation" && source.contains(cjk) == (ts[9] == 'e') && ++checked)
+                    QVERIFY2(xml.attributes().value(u"type"_s).isEmpty() && !xml.readElementText().isEmpty(),
+                             qPrintable(u"%1: %2"_s.arg(QLatin1StringView(ts), source)));
+            }
+            QVERIFY2(!xml.hasError() && checked > 20, qPrintable(xml.errorString()));
+        }
+
+        QVERIFY(app::installTranslation(UiLanguage::English));
+        {
+            Station s(QByteArray(), 99);
+            QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->text() + u'|' + *s.failure,
+                     u"Import Call|Init.cfg is missing or cannot be read in %1."_s.arg(s.dir.path()));
+        }
+        const std::unique_ptr<QTranslator> japanese(app::installTranslation(UiLanguage::Japanese));
+        QVERIFY(japanese);
         Station s(QByteArray(), 99);
         QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->text() + u'|' + *s.failure,
-                 u"Import Call|Init.cfg is missing or cannot be read in %1."_s.arg(s.dir.path()));
+                 u"コール取込|%1 に Init.cfg がないか、読み取れません。"_s.arg(s.dir.path()));
     }
-    const std::unique_ptr<QTranslator> japanese(app::installTranslation(UiLanguage::Japanese));
-    QVERIFY(japanese);
-    Station s(QByteArray(), 99);
-    QCOMPARE(control<QPushButton>(s.window.get(), "Command3")->text() + u'|' + *s.failure,
-             u"コール取込|%1 に Init.cfg がないか、読み取れません。"_s.arg(s.dir.path()));
-}
+};
 
 QTEST_MAIN(tst_MainWindow)
 #include "tst_mainwindow.moc"
