@@ -337,6 +337,10 @@ private slots:
         // Init.cfg, the port option checked (empty: none), the device field, how the reason starts.
         const std::tuple<QByteArray, QString, QString, QString> rows[] = {
             {configFor("0", " 3 "), u"ComPort_3"_s, {}, u"The serial port /dev/ttyS2 does not exist."_s},
+            {configFor("1", "/dev/serial/by-id/usb-FTDI-if00"),
+             {},
+             u"/dev/serial/by-id/usb-FTDI-if00"_s,
+             u"The serial port /dev/serial/by-id/usb-FTDI-if00 does not exist."_s},
             {configFor("4", "shack-pi:4533"),
              {},
              u"shack-pi:4533"_s,
@@ -362,6 +366,8 @@ private slots:
             QTest::mouseClick(control<QPushButton>(settings, "Command1"), Qt::LeftButton);
             QTRY_VERIFY(shown(u"msgSaved"_s));
             QCOMPARE(test::stationConfig(f.read(u"Init.cfg"_s)).catPort, test::stationConfig(cfg).catPort);
+            qInfo().noquote() << "CAT= configured and saved:" << *test::stationConfig(cfg).catPort << '|'
+                              << QString::fromUtf8(f.read(u"Init.cfg"_s).split('\n').value(2)).trimmed();
             cleanup();
         }
     }
