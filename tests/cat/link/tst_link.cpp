@@ -20,6 +20,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <numeric>
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -58,35 +60,33 @@ struct Pty
     {
         if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
             qFatal("no pseudo-terminal");
-        slave = QString::fromLocal8Bit(::ptsname(master));
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        // HUPCL set, as a serial port starts (a pseudo-terminal may start without it).
+        termios t = settings();
+        t.c_cflag |= HUPCL;
+        ::tcsetattr(master, TCSANOW, &t);
     }
     ~Pty() { hangUp(); }
     void hangUp() { ::close(std::exchange(master, -1)); }
-    void send(const QByteArray &bytes) const
+    bool send(const QByteArray &bytes) const
     {
-        if (::write(master, bytes.constData(), size_t(bytes.size())) != bytes.size())
-            qFatal("short write");
+        return ::write(master, bytes.data(), bytes.size()) == bytes.size();
     }
     QByteArray receive() const
     {
         char buf[256];
-        const ssize_t n = ::read(master, buf, sizeof buf);
-        return QByteArray(buf, std::max<ssize_t>(n, 0));
+        return QByteArray(buf, std::max<ssize_t>(::read(master, buf, sizeof buf), 0));
     }
-    // The device's terminal settings, as another program opening it finds them.
+    // The terminal settings the device was left with (the master reads the same settings).
     termios settings() const
     {
-        const int probe = ::open(slave.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios t{};
-        if (::tcgetattr(probe, &t) != 0)
+        if (::tcgetattr(master, &t) != 0)
             qFatal("no terminal settings");
-        ::close(probe);
         return t;
     }
 
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    QString slave;
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QString slave = QString::fromLocal8Bit(::ptsname(master));
 };
 
 cat::PortSettings serial(const QString &device, int threshold = 0)
@@ -94,13 +94,11 @@ cat::PortSettings serial(const QString &device, int threshold = 0)
     return {config::CatAddress{config::CatAddress::Kind::Serial, device, {}}, {}, threshold};
 }
 
-QByteArray everyByte()
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
+const QByteArray kEveryByte = [] {
+    QByteArray all(256, '\0');
+    std::iota(all.begin(), all.end(), '\0');
     return all;
-}
+}();
 
 } // namespace
 
@@ -260,23 +258,23 @@ private slots:
         connect(&port, &cat::Transport::commEvent, this, [&](int code) { events << code; });
         QSignalSpy lost(&port, &cat::Transport::deviceLost);
         QVERIFY(port.open(serial(pty.slave, 5)));
-        QVERIFY(port.write(everyByte()));
+        QVERIFY(port.write(kEveryByte));
         QByteArray got;
         QTRY_VERIFY((got += pty.receive()).size() >= 256);
-        QCOMPARE(got, everyByte());
+        QCOMPARE(got, kEveryByte);
         QCOMPARE(pty.settings().c_cflag & HUPCL, tcflag_t(0)); // a close will not drop DTR and RTS
 
-        pty.send(QByteArray::fromHex("014076"));
+        QVERIFY(pty.send(QByteArray::fromHex("014076")));
         QTRY_COMPARE(port.bytesWaiting(), 3);
         QVERIFY(events.isEmpty());
-        pty.send(QByteArray::fromHex("5201"));
+        QVERIFY(pty.send(QByteArray::fromHex("5201")));
         QTRY_COMPARE(events, QList<int>{2}); // the receive event at the threshold
         // Discarding what waits (before an FT-897 read request) leaves the port as it is.
         port.discardInput();
         QCOMPARE(port.bytesWaiting(), 0);
-        pty.send(everyByte());
+        QVERIFY(pty.send(kEveryByte));
         QTRY_COMPARE(port.bytesWaiting(), 256);
-        QCOMPARE(port.readAll(), everyByte());
+        QCOMPARE(port.readAll(), kEveryByte);
 
         events.clear();
         pty.hangUp();
@@ -316,12 +314,12 @@ private slots:
         connect(&port, &cat::Transport::commEvent, this, [&](int code) { events << code; });
         QVERIFY(
             port.open({config::CatAddress{config::CatAddress::Kind::Tcp, address.url(), address}, {}, 3}));
-        QVERIFY(port.write(everyByte())); // written before the connection stands: it goes out once it does
+        QVERIFY(port.write(kEveryByte)); // written before the connection stands: it goes out once it does
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *far = server.nextPendingConnection();
         QByteArray got;
         QTRY_VERIFY((got += far->readAll()).size() >= 256);
-        QCOMPARE(got, everyByte());
+        QCOMPARE(got, kEveryByte);
         // The receive event at the threshold; discarding drops what waits, not the connection.
         far->write("st");
         QTRY_COMPARE(port.bytesWaiting(), 2);
@@ -334,11 +332,11 @@ private slots:
         // The far end answers and resets at once: the answer is read while the loss is reported.
         QByteArray lastAnswer;
         connect(&port, &cat::Transport::deviceLost, this, [&] { lastAnswer = port.readAll(); });
-        far->write(everyByte());
+        far->write(kEveryByte);
         far->flush();
         far->abort();
         QTRY_VERIFY(!port.isOpen());
-        QCOMPARE(lastAnswer, everyByte());
+        QCOMPARE(lastAnswer, kEveryByte);
     }
 };
 
