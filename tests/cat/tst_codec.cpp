@@ -28,14 +28,12 @@ constexpr qint64 kNothing = -1;
 // Reads of one family's answers, '|' between reads (hexadecimal for CI-V and the FT-897), and
 // the hertz shown after each read.
 const std::tuple<int, const char *, QList<qint64>> kReads[] = {
-    {0, "FA14076520;", {14076520}},
     {0, "FA07026000;FA14076000;", {7026000}},  // two answers: the first counts
     {0, "FA00000000;FA14076000;", {14076000}}, // the first out of range, the second valid
     {0, "FA;?;\xFF\xFE?FF;FAx;FFA07026000;", {7026000}},
     {0, "FA03500000;|FA03500001;|FA54000000;|FA53999999;", {kNothing, 3500001, kNothing, 53999999}},
     {0, "FA014076000;", {14076000}}, // 9-digit Yaesu answer
     {0, "FA000014076000;FA-7026000;fa07026000;IF07026000;", {kNothing}},
-    {0, "FA5033000|0;", {kNothing, 50330000}},
     {0, "FA07026000;FA1407|6000;", {7026000, 14076000}},
     {0, "FA0702|?;|6000;", {kNothing, kNothing, kNothing}}, // a cut answer is dropped when noise follows
     {0, "FA0001407600|00;|FA07026000;", {kNothing, kNothing, 7026000}},
@@ -70,7 +68,6 @@ class tst_Codec : public QObject
 private slots:
     void conversions()
     {
-        QCOMPARE(cat::Frequency_Convert(u"0007026000"_s), u"0060020700"_s);
         QCOMPARE(cat::Frequency_Convert(u"0123456789XY"_s), u"8967452301"_s); // beyond ten dropped
         QCOMPARE(cat::SetFrequency(u"0014076520", 10), 1407.652);
         QCOMPARE(cat::SetFrequency(u"00A7026000", 10), 2.6); // a group not starting with a digit reads 0
@@ -91,14 +88,10 @@ private slots:
         const QByteArray set = hex("FEFE744505"), end = hex("FD");
         // Then the largest frequency each frame's field carries; one hertz more sends nothing (a frame
         // cut to its field would move the rig elsewhere), nor does 0 Hz.
-        const std::tuple<int, qint64, Writes> rows[] = {{0, 14076523, {"FA14076523;"_ba}},
-                                                        {0, 7025477, {"FA07025477;"_ba}},
+        const std::tuple<int, qint64, Writes> rows[] = {{0, 7025477, {"FA07025477;"_ba}},
                                                         {0, 500000, {"FA00500000;"_ba}},
-                                                        {1, 7025477, {"FA00007025477;"_ba}},
-                                                        {2, 14076523, {set, hex("2365071400"), end}},
                                                         {2, 123, {set, hex("2301000000"), end}},
                                                         {3, 14076523, {hex("0140765201")}},
-                                                        {4, 14076523, {"F 14076523\n"_ba}},
                                                         {0, 99999999, {"FA99999999;"_ba}},
                                                         {0, 100000000, {}},
                                                         {1, 99999999999, {"FA99999999999;"_ba}},
