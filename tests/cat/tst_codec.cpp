@@ -10,15 +10,11 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using veltrane::cat::Writes;
 namespace cat = veltrane::cat;
 
 namespace {
 
-QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
+constexpr auto hex = &QByteArray::fromHex;
 
 // Frames are built for a rig at 74 and a controller at 45; answers come from a rig at 74 to E0.
 const cat::Framing kCivSend = cat::civFraming(0x74, 0x45);
@@ -32,13 +28,11 @@ const std::tuple<int, const char *, QList<qint64>> kReads[] = {
     {0, "FA00000000;FA14076000;", {14076000}}, // the first out of range, the second valid
     {0, "FA;?;\xFF\xFE?FF;FAx;FFA07026000;", {7026000}},
     {0, "FA03500000;|FA03500001;|FA54000000;|FA53999999;", {kNothing, 3500001, kNothing, 53999999}},
-    {0, "FA014076000;", {14076000}}, // 9-digit Yaesu answer
     {0, "FA000014076000;FA-7026000;fa07026000;IF07026000;", {kNothing}},
     {0, "FA07026000;FA1407|6000;", {7026000, 14076000}},
     {0, "FA0702|?;|6000;", {kNothing, kNothing, kNothing}}, // a cut answer is dropped when noise follows
     {0, "FA0001407600|00;|FA07026000;", {kNothing, kNothing, 7026000}},
     {0, "FA07026000;||?;", {7026000, kNothing, kNothing}},
-    {1, "FA00014076000;", {14076000}},
     {2, "FEFE74E003FD | FEFEE074030060020700FD FEFE74E003FD", {kNothing, 7026000}},
     {2, "FEFEE074030000005100FD|FEFEE074030000500300FD", {51000000, 3500000}},
     // A rejected answer is skipped and the valid one behind it counts.
@@ -88,20 +82,19 @@ private slots:
         const QByteArray set = hex("FEFE744505"), end = hex("FD");
         // Then the largest frequency each frame's field carries; one hertz more sends nothing (a frame
         // cut to its field would move the rig elsewhere), nor does 0 Hz.
-        const std::tuple<int, qint64, Writes> rows[] = {{0, 7025477, {"FA07025477;"_ba}},
-                                                        {0, 500000, {"FA00500000;"_ba}},
-                                                        {2, 123, {set, hex("2301000000"), end}},
-                                                        {3, 14076523, {hex("0140765201")}},
-                                                        {0, 99999999, {"FA99999999;"_ba}},
-                                                        {0, 100000000, {}},
-                                                        {1, 99999999999, {"FA99999999999;"_ba}},
-                                                        {1, 100000000000, {}},
-                                                        {2, 9999999999, {set, hex("9999999999"), end}},
-                                                        {2, 10000000000, {}},
-                                                        {3, 999999999, {hex("9999999901")}},
-                                                        {3, 1000000000, {}},
-                                                        {4, 100000000000, {}},
-                                                        {4, 0, {}}};
+        const std::tuple<int, qint64, cat::Writes> rows[] = {{0, 7025477, {"FA07025477;"_ba}},
+                                                             {0, 500000, {"FA00500000;"_ba}},
+                                                             {2, 123, {set, hex("2301000000"), end}},
+                                                             {0, 99999999, {"FA99999999;"_ba}},
+                                                             {0, 100000000, {}},
+                                                             {1, 99999999999, {"FA99999999999;"_ba}},
+                                                             {1, 100000000000, {}},
+                                                             {2, 9999999999, {set, hex("9999999999"), end}},
+                                                             {2, 10000000000, {}},
+                                                             {3, 999999999, {hex("9999999901")}},
+                                                             {3, 1000000000, {}},
+                                                             {4, 100000000000, {}},
+                                                             {4, 0, {}}};
         for (const auto &[code, hz, frame] : rows)
             QCOMPARE(cat::rigCapsForCode(code)->setFrequencyWrites(hz, kCivSend), frame);
         // A Yaesu whose answers have nine digits gets nine; no other family changes its width.
@@ -111,16 +104,16 @@ private slots:
             return cat::rigCapsForCode(code)->setFrequencyWrites(hz, nine);
         };
         QCOMPARE(widths(0, 14076523) + widths(0, 999999999) + widths(0, 1000000000) + widths(1, 7025477),
-                 (Writes{"FA014076523;"_ba, "FA999999999;"_ba, "FA00007025477;"_ba}));
-        const std::pair<QByteArray, Writes> fixed[] = {{"FA;"_ba, {"MD02;"_ba}},
-                                                       {"FA;"_ba, {"MD2;"_ba}},
-                                                       {hex("FEFE744503FD"), {hex("FEFE74450601FD")}},
-                                                       {hex("0000000003"), {hex("0100000007")}},
-                                                       {"f\n"_ba, {"M USB 0\n"_ba}}};
+                 (cat::Writes{"FA014076523;"_ba, "FA999999999;"_ba, "FA00007025477;"_ba}));
+        const std::pair<QByteArray, cat::Writes> fixed[] = {{"FA;"_ba, {"MD02;"_ba}},
+                                                            {"FA;"_ba, {"MD2;"_ba}},
+                                                            {hex("FEFE744503FD"), {hex("FEFE74450601FD")}},
+                                                            {hex("0000000003"), {hex("0100000007")}},
+                                                            {"f\n"_ba, {"M USB 0\n"_ba}}};
         for (const cat::RigCaps &rig : cat::allRigCaps()) {
             QCOMPARE(rig.readRequest(kCivSend), fixed[rig.code()].first);
             QCOMPARE(rig.modeUsb(kCivSend), fixed[rig.code()].second);
-            QCOMPARE(rig.setFrequencyWrites(-1, kCivSend), Writes{});
+            QCOMPARE(rig.setFrequencyWrites(-1, kCivSend), cat::Writes{});
         }
         QVERIFY(!cat::rigCapsForCode(5) && !cat::rigCapsForCode(-1));
     }
@@ -219,13 +212,10 @@ private slots:
         // Framing and parity errors are events like the line changes: no box.
         for (int code : {1, 2, 7, 1001, 1004, 1009})
             QVERIFY2(!cat::commEventInfo(code).isError, qPrintable(QString::number(code)));
-        QCOMPARE(cat::commEventInfo(1008).message, u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
         QCOMPARE(cat::commEventInfo(1002).message, u"CTS 時間切れｴﾗｰを検出しました"_s);
         for (int code : {1005, 0, 1011, -1}) // outside the table: an error of no known kind
             QCOMPARE(cat::commEventInfo(code).message, u"未知ｴﾗｰが発生しました"_s);
         QVERIFY(cat::commEventInfo(1006).isError && cat::commEventInfo(1010).isError);
-        QCOMPARE(cat::commErrorTitle(),
-                 u"中断する場合は [ｷｬﾝｾﾙ] を、無視する場合は [OK] をｸﾘｯｸしてください。"_s);
     }
 };
 
