@@ -33,6 +33,8 @@ const std::tuple<int, const char *, QList<qint64>> kReads[] = {
     {0, "FA0702|?;|6000;", {kNothing, kNothing, kNothing}}, // a cut answer is dropped when noise follows
     {0, "FA0001407600|00;|FA07026000;", {kNothing, kNothing, 7026000}},
     {0, "FA07026000;||?;", {7026000, kNothing, kNothing}},
+    // Of a long read only what may begin an answer is kept (at most kMaxTail bytes are).
+    {0, "FA00000000000000000000000000000000000000F|A07026000;", {kNothing, 7026000}},
     {2, "FEFE74E003FD | FEFEE074030060020700FD FEFE74E003FD", {kNothing, 7026000}},
     {2, "FEFEE074030000005100FD|FEFEE074030000500300FD", {51000000, 3500000}},
     // A rejected answer is skipped and the valid one behind it counts.
@@ -153,7 +155,8 @@ private slots:
         }
     }
 
-    void tailIsBounded()
+    // What a reader keeps for the next read.
+    void pendingTail()
     {
         cat::TextAnswerReader text;
         // "FA" and eleven digits may still become an answer; a twelfth digit makes it noise.
@@ -161,17 +164,11 @@ private slots:
         QCOMPARE(text.pendingTail(), "FA12345678901"_ba);
         QVERIFY(!text.take("2"_ba));
         QCOMPARE(text.pendingTail(), QByteArray());
-        for (int i = 0; i < 100; ++i) {
-            QVERIFY(!text.take("FA0000000000000000000000000000000000000000F"_ba));
-            QVERIFY(text.pendingTail().size() <= cat::kMaxTail);
-        }
-        QCOMPARE(take(text, "A07026000;"), 7026000);
+        // Of a long read only the header at its end is kept (at most kMaxTail bytes are).
         cat::CivAnswerReader civ;
-        for (int i = 0; i < 50; ++i) {
-            QVERIFY(!civ.take(hex("FEFEE07403FFFFFFFFFFFEFEE07403"), kCivRead));
-            QVERIFY(civ.pendingTail().size() <= cat::kMaxTail);
-        }
-        QCOMPARE(take(civ, hex("0060020700FD")), 7026000);
+        QVERIFY(
+            !civ.take(hex("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFEFEE07403"), kCivRead));
+        QCOMPARE(civ.pendingTail(), hex("FEFEE07403"));
         // No framing (the family was never prepared): nothing matches and nothing is kept.
         QVERIFY(!civ.take(hex("FEFEE074030060020700FD"), cat::Framing{}));
         QCOMPARE(civ.pendingTail(), QByteArray());
@@ -179,9 +176,9 @@ private slots:
 
     void displayAndBands()
     {
-        QCOMPARE(cat::noDataText(), u"No Data"_s);
-        QCOMPARE(cat::displayText(14076520) + cat::displayText(1234567000) + cat::displayText(500),
-                 u"14076.5201234567.000.500"_s); // no group separators; below 1 kHz no digit before the point
+        // No group separators; below 1 kHz no digit before the point.
+        QCOMPARE(cat::noDataText() + cat::displayText(1234567000) + cat::displayText(500),
+                 u"No Data1234567.000.500"_s);
         // Each segment's limits are inside, a hertz beyond them is outside.
         const std::tuple<qint64, qint64, const char *> segments[] = {
             {7000000, 7200000, "7MHz"},    {14000000, 14350000, "14MHz"}, {18068000, 18168000, "18MHz"},
@@ -192,7 +189,6 @@ private slots:
             for (const qint64 hz : {low - 1, high + 1})
                 QVERIFY2(!cat::recogniseBand(double(hz) / 1e6), band);
         }
-        QVERIFY(!cat::recogniseBand(50.313) && !cat::recogniseBand(0.0)); // no 50 MHz segment
     }
 
     void commEvents()
