@@ -109,8 +109,6 @@ private slots:
         // What start-up opens: the device, the receive threshold, text or byte input, the line settings
         // (a network port is not given RS232C=) and the poll timers running.
         const std::pair<QByteArray, const char *> rows[] = {
-            // No RIG=: Yaesu.
-            {"CAT= 3 \r\nRS232C=4800,N,8,2\r\n"_ba, "OK /dev/ttyS2 11 text 4800,N,8,2 timers 2"},
             {initCfg("2"), "OK /dev/ttyS2 0 text 4800,N,8,2 timers 3"},
             {initCfg(" 3 "), "OK /dev/ttyS2 5 bytes 4800,N,8,2 timers"},
             {initCfg("0", "tcp://rigpi:7000"), "OK tcp://rigpi:7000 11 text 9600,N,8,1 timers 2"},
