@@ -124,7 +124,6 @@ private slots:
             // Without noise the scale runs from 100 dB below full scale: 80 dB below reads 56.
             {"1270 Hz 20 dB weaker", 8000, 5, 1270.0, 0.1, 0.0, 325, 88, 89, 0},
             {"3900 Hz full scale", 8000, 1, 3900.0, 1.0, 0.0, 998, 98, 100, 0},
-            {"silence", 8000, 2048, 1270.0, 0.0, 0.0, 325, 0, 0, 0},
             {"48 kHz, 2000 Hz kept", 48000, 7, 2000.0, 1.0, 0.0, 512, 99, 100, 0},
             {"48 kHz, 4400 Hz rejected (alias at 3600 Hz)", 48000, 2400, 4400.0, 1.0, 0.0, 922, 0, 56, 20},
             {"44.1 kHz, 5000 Hz rejected (alias at 3000 Hz)", 44100, 441, 5000.0, 1.0, 0.0, 768, 0, 56, 20},
@@ -218,7 +217,6 @@ private slots:
         QCOMPARE(engine.fnGetFFTData(data.data(), 69, 581), 512);
         QCOMPARE(std::count(data.begin() + 69, data.begin() + 581, 0), 512); // zeros, in those bins only
         QCOMPARE(std::count(data.begin(), data.end(), 77), 512);
-        QCOMPARE(engine.fnStopSoundCard(), 0);
     }
 };
 
