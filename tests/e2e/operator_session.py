@@ -18,6 +18,7 @@
 # Usage: operator_session.py --program PATH --rigsim PATH --family N [--locale NAME] [--keep]
 
 import argparse
+import contextlib
 import os
 import re
 import select
@@ -100,25 +101,22 @@ def stop(proc, group=False):
             proc.kill()
             proc.wait(timeout=5)
     if group:  # services the bus started on demand live in the group this process leads
-        try:
+        with contextlib.suppress(ProcessLookupError, PermissionError):
             os.killpg(proc.pid, signal.SIGTERM)
-        except (ProcessLookupError, PermissionError):
-            pass
+
+
+def first_line(proc, what):
+    # The first line a process prints: its display or its device.
+    line = proc.stdout.readline().decode().strip() if select.select([proc.stdout], [], [], 20)[0] else ""
+    if not line:
+        raise Failure(f"{what} printed nothing")
+    return line
 
 
 def start_xvfb(procs, env):
-    read_fd, write_fd = os.pipe()
-    proc = procs.start("Xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten",
-                                "tcp", "-noreset"], pass_fds=(write_fd,), env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    data, deadline = b"", time.monotonic() + 20
-    while not data.endswith(b"\n"):
-        if proc.poll() is not None or not select.select([read_fd], [], [], max(0, deadline - time.monotonic()))[0]:
-            raise Failure("Xvfb did not report its display")
-        data += os.read(read_fd, 64)
-    os.close(read_fd)
-    return ":" + data.decode().strip()
+    proc = procs.start("Xvfb", ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                "-noreset"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return ":" + first_line(proc, "Xvfb")
 
 
 def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log_name="rig.log"):
@@ -132,10 +130,7 @@ def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log
                                    else ["--ft897-ack", "--fragment-delay-ms", "5"])
     proc = procs.start("rig simulator", argv, env=env, stdout=subprocess.PIPE,
                        stderr=open(os.path.join(work, "rigsim.err"), "ab"))
-    device = proc.stdout.readline().decode().strip() if select.select([proc.stdout], [], [], 20)[0] else ""
-    if not device:
-        raise Failure("the rig simulator printed no device")
-    return proc, device
+    return proc, first_line(proc, "the rig simulator")
 
 
 def read_text(path):
@@ -174,10 +169,8 @@ def decoder_status(dx_call, rx_df, dial_hz):
 
 def fresh(acc):
     # Drops what the client library cached about acc, so the next read asks the program.
-    try:
+    with contextlib.suppress(Exception):
         acc.clear_cache()
-    except Exception:
-        pass
     return acc
 
 
@@ -210,13 +203,14 @@ class Session:
 
     def run(self):
         self.scratch = tempfile.mkdtemp(prefix=f"veltrane-e2e-f{self.family}-", dir=os.environ.get("TMPDIR") or None)
-        paths = {name: os.path.join(self.scratch, name) for name in ("home", "runtime", "config", "cache", "tmp", "work")}
-        for path in paths.values():
+        names = {"HOME": "home", "XDG_RUNTIME_DIR": "runtime", "XDG_CONFIG_HOME": "config", "XDG_CACHE_HOME": "cache",
+                 "TMPDIR": "tmp"}
+        self.folders = {key: os.path.join(self.scratch, name) for key, name in names.items()}
+        self.work = os.path.join(self.scratch, "work")
+        for path in [self.work, *self.folders.values()]:
             os.makedirs(path, mode=0o700)
-        self.work = paths["work"]
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS_", "AT_SPI", "QT_QPA", "DISPLAY"))}
-        self.env.update(HOME=paths["home"], XDG_RUNTIME_DIR=paths["runtime"], XDG_CONFIG_HOME=paths["config"],
-                        XDG_CACHE_HOME=paths["cache"], TMPDIR=paths["tmp"], LC_ALL=self.args.locale, TZ="UTC")
+        self.env.update(self.folders, LC_ALL=self.args.locale, TZ="UTC")
         self.display = start_xvfb(self.procs, self.env)
         self.xenv, self.x = dict(self.env, DISPLAY=self.display), xdisplay.Display(self.display)
         self.rig_proc, device = start_rigsim(self.procs, self.args.rigsim, self.family, self.work, self.env)
@@ -249,8 +243,7 @@ class Session:
                                     stdout=open(os.path.join(self.scratch, "program.out"), "wb"),
                                     stderr=subprocess.STDOUT)
         address = wait_for("the session bus address", lambda: read_text(address_file).strip(), 20)
-        os.environ.update({k: self.env[k] for k in ("XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                                     "TMPDIR")}, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=self.display)
+        os.environ.update(self.folders, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=self.display)
 
     def main_x_windows(self):
         # The X server's top-level windows titled as the main window (there is no window manager).
