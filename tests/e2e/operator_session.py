@@ -19,6 +19,7 @@
 
 import argparse
 import contextlib
+import ctypes
 import os
 import re
 import select
@@ -48,6 +49,7 @@ MAIN_CONTROLS = ["Command3", "txtDeffF", "Command5", "Label2_1", "txtHis", "Comm
                  "Label1_1", "Label1_2", "Label1_3", "Label1_4", "Picture1", "Frame1", "Label2_0", "txtRigFreq",
                  "Combo1", "Command1", "Option2_0", "Option2_1", "Option1_0", "Option1_1"]
 KEY_HOME, KEY_DOWN, KEY_RETURN = 0xFF50, 0xFF54, 0xFF0D
+LIBC = ctypes.CDLL(None)
 
 
 class Failure(Exception):
@@ -82,7 +84,9 @@ class Processes:
         self.started = []
 
     def start(self, label, argv, group=False, **kwargs):
-        proc = subprocess.Popen(argv, start_new_session=group, **kwargs)
+        # Each one is sent SIGTERM should this driver die without stopping it (PR_SET_PDEATHSIG).
+        proc = subprocess.Popen(argv, start_new_session=group, preexec_fn=lambda: LIBC.prctl(1, signal.SIGTERM),
+                                **kwargs)
         self.started.append((proc, group))
         log(f"started {label} (pid {proc.pid})")
         return proc
@@ -217,7 +221,12 @@ class Session:
         log(f"display {self.display}, rig simulator (family {self.family}) on {device}, folder {self.work}")
         self.rig = Rig(self.work)
         self.start_program(device)
-        import pyatspi  # after the bus address is known: the library connects on import
+        # The accessibility library aborts the process when it cannot reach its bus (the program gone,
+        # and its bus with it): try it in a child first, so that failure is reported and cleaned up.
+        probe = "import pyatspi; pyatspi.Registry.getDesktop(0).childCount"
+        if subprocess.run([sys.executable, "-c", probe], capture_output=True, timeout=30).returncode:
+            raise Failure(f"the accessibility bus cannot be reached (program status {self.bus.poll()})")
+        import pyatspi
         self.p = pyatspi
         for step in (self.sound_dialog, self.main_window, self.bands, self.import_and_set, self.decoder_link,
                      self.picture_clicks, self.reference, self.unplug_and_return, self.clock_and_display,
