@@ -170,10 +170,11 @@ private slots:
         const aids::DecoderDecode &d = message->decode;
         QCOMPARE(joined(d.msSinceMidnight, d.snr, d.dt, d.audioHz, d.mode, d.message, d.isNew),
                  u"76395000 -12 0.3 1234 # CQ K1ABC FN42 true"_s);
-        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(0, {nullptr, quint32(3), "2.6", ""}))->id,
+        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(0, {nullptr, quint32(3), "2.6", ""})).value().id,
                  QString());
-        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(6, {"WSJT-X"}))->type, Type::Close);
-        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(3, {"WSJT-X", quint8(2)}))->type, Type::Clear);
+        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(6, {"WSJT-X"})).value().type, Type::Close);
+        QCOMPARE(aids::parseDecoderDatagram(decoderDatagram(3, {"WSJT-X", quint8(2)})).value().type,
+                 Type::Clear);
         const QByteArray refused[] = {
             decoderDatagram(5, {"WSJT-X"}),                              // a type not read (QSO logged)
             decoderDatagram(1, {"WSJT-X"}, 4),                           // schema 4
