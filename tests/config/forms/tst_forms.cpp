@@ -325,15 +325,14 @@ private slots:
                 shown.append(combo->itemText(i) + u'|' + combo->itemData(i, Qt::ToolTipRole).toString());
             QCOMPARE(shown, (QStringList{u"-1 Default|"_s, u"0|"_s + names[0], u"1|"_s + names[1],
                                          u"99 サウンドは使用しない|"_s}));
-            int chosen = -2;
-            connect(dlg.data(), &frmSoundBoard::deviceChosen, this, [&](int device) { chosen = device; });
-            QSignalSpy cancelled(dlg.data(), &frmSoundBoard::cancelled);
+            QSignalSpy chosen(dlg.data(), &frmSoundBoard::deviceChosen),
+                cancelled(dlg.data(), &frmSoundBoard::cancelled);
             if (action.startsWith(u"row:"))
                 pick(combo, action.sliced(4).toInt());
             else if (!action.isEmpty())
                 type(combo->lineEdit(), action);
             QTest::mouseClick(dlg->findChild<QPushButton *>(u"Command1_%1"_s.arg(button)), Qt::LeftButton);
-            QCOMPARE(chosen, soundDevice);
+            QCOMPARE(chosen.isEmpty() ? -2 : chosen.first().value(0).toInt(), soundDevice);
             QCOMPARE(cancelled.count(), button);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(dlg.isNull());
