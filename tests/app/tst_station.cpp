@@ -16,7 +16,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace veltrane;
-using test::hex;
+constexpr auto hex = &QByteArray::fromHex;
 using Writes = QList<QByteArray>;
 using OffsetSet = veltrane::app::Station::OffsetSet;
 
