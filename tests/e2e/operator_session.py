@@ -18,6 +18,8 @@
 # Usage: operator_session.py --program PATH --rigsim PATH --family N [--locale NAME] [--keep]
 
 import argparse
+import contextlib
+import ctypes
 import os
 import re
 import select
@@ -47,6 +49,7 @@ MAIN_CONTROLS = ["Command3", "txtDeffF", "Command5", "Label2_1", "txtHis", "Comm
                  "Label1_1", "Label1_2", "Label1_3", "Label1_4", "Picture1", "Frame1", "Label2_0", "txtRigFreq",
                  "Combo1", "Command1", "Option2_0", "Option2_1", "Option1_0", "Option1_1"]
 KEY_HOME, KEY_DOWN, KEY_RETURN = 0xFF50, 0xFF54, 0xFF0D
+LIBC = ctypes.CDLL(None)
 
 
 class Failure(Exception):
@@ -81,7 +84,9 @@ class Processes:
         self.started = []
 
     def start(self, label, argv, group=False, **kwargs):
-        proc = subprocess.Popen(argv, start_new_session=group, **kwargs)
+        # Each one is sent SIGTERM should this driver die without stopping it (PR_SET_PDEATHSIG).
+        proc = subprocess.Popen(argv, start_new_session=group, preexec_fn=lambda: LIBC.prctl(1, signal.SIGTERM),
+                                **kwargs)
         self.started.append((proc, group))
         log(f"started {label} (pid {proc.pid})")
         return proc
@@ -100,25 +105,22 @@ def stop(proc, group=False):
             proc.kill()
             proc.wait(timeout=5)
     if group:  # services the bus started on demand live in the group this process leads
-        try:
+        with contextlib.suppress(ProcessLookupError, PermissionError):
             os.killpg(proc.pid, signal.SIGTERM)
-        except (ProcessLookupError, PermissionError):
-            pass
+
+
+def first_line(proc, what):
+    # The first line a process prints: its display or its device.
+    line = proc.stdout.readline().decode().strip() if select.select([proc.stdout], [], [], 20)[0] else ""
+    if not line:
+        raise Failure(f"{what} printed nothing")
+    return line
 
 
 def start_xvfb(procs, env):
-    read_fd, write_fd = os.pipe()
-    proc = procs.start("Xvfb", ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten",
-                                "tcp", "-noreset"], pass_fds=(write_fd,), env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    data, deadline = b"", time.monotonic() + 20
-    while not data.endswith(b"\n"):
-        if proc.poll() is not None or not select.select([read_fd], [], [], max(0, deadline - time.monotonic()))[0]:
-            raise Failure("Xvfb did not report its display")
-        data += os.read(read_fd, 64)
-    os.close(read_fd)
-    return ":" + data.decode().strip()
+    proc = procs.start("Xvfb", ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                "-noreset"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return ":" + first_line(proc, "Xvfb")
 
 
 def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log_name="rig.log"):
@@ -132,10 +134,7 @@ def start_rigsim(procs, rigsim, family, work, env, freq=7026000, mode="LSB", log
                                    else ["--ft897-ack", "--fragment-delay-ms", "5"])
     proc = procs.start("rig simulator", argv, env=env, stdout=subprocess.PIPE,
                        stderr=open(os.path.join(work, "rigsim.err"), "ab"))
-    device = proc.stdout.readline().decode().strip() if select.select([proc.stdout], [], [], 20)[0] else ""
-    if not device:
-        raise Failure("the rig simulator printed no device")
-    return proc, device
+    return proc, first_line(proc, "the rig simulator")
 
 
 def read_text(path):
@@ -174,10 +173,8 @@ def decoder_status(dx_call, rx_df, dial_hz):
 
 def fresh(acc):
     # Drops what the client library cached about acc, so the next read asks the program.
-    try:
+    with contextlib.suppress(Exception):
         acc.clear_cache()
-    except Exception:
-        pass
     return acc
 
 
@@ -210,20 +207,26 @@ class Session:
 
     def run(self):
         self.scratch = tempfile.mkdtemp(prefix=f"veltrane-e2e-f{self.family}-", dir=os.environ.get("TMPDIR") or None)
-        paths = {name: os.path.join(self.scratch, name) for name in ("home", "runtime", "config", "cache", "tmp", "work")}
-        for path in paths.values():
+        names = {"HOME": "home", "XDG_RUNTIME_DIR": "runtime", "XDG_CONFIG_HOME": "config", "XDG_CACHE_HOME": "cache",
+                 "TMPDIR": "tmp"}
+        self.folders = {key: os.path.join(self.scratch, name) for key, name in names.items()}
+        self.work = os.path.join(self.scratch, "work")
+        for path in [self.work, *self.folders.values()]:
             os.makedirs(path, mode=0o700)
-        self.work = paths["work"]
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS_", "AT_SPI", "QT_QPA", "DISPLAY"))}
-        self.env.update(HOME=paths["home"], XDG_RUNTIME_DIR=paths["runtime"], XDG_CONFIG_HOME=paths["config"],
-                        XDG_CACHE_HOME=paths["cache"], TMPDIR=paths["tmp"], LC_ALL=self.args.locale, TZ="UTC")
+        self.env.update(self.folders, LC_ALL=self.args.locale, TZ="UTC")
         self.display = start_xvfb(self.procs, self.env)
         self.xenv, self.x = dict(self.env, DISPLAY=self.display), xdisplay.Display(self.display)
         self.rig_proc, device = start_rigsim(self.procs, self.args.rigsim, self.family, self.work, self.env)
         log(f"display {self.display}, rig simulator (family {self.family}) on {device}, folder {self.work}")
         self.rig = Rig(self.work)
         self.start_program(device)
-        import pyatspi  # after the bus address is known: the library connects on import
+        # The accessibility library aborts the process when it cannot reach its bus (the program gone,
+        # and its bus with it): try it in a child first, so that failure is reported and cleaned up.
+        probe = "import pyatspi; pyatspi.Registry.getDesktop(0).childCount"
+        if subprocess.run([sys.executable, "-c", probe], capture_output=True, timeout=30).returncode:
+            raise Failure(f"the accessibility bus cannot be reached (program status {self.bus.poll()})")
+        import pyatspi
         self.p = pyatspi
         for step in (self.sound_dialog, self.main_window, self.bands, self.import_and_set, self.decoder_link,
                      self.picture_clicks, self.reference, self.unplug_and_return, self.clock_and_display,
@@ -249,8 +252,7 @@ class Session:
                                     stdout=open(os.path.join(self.scratch, "program.out"), "wb"),
                                     stderr=subprocess.STDOUT)
         address = wait_for("the session bus address", lambda: read_text(address_file).strip(), 20)
-        os.environ.update({k: self.env[k] for k in ("XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                                                     "TMPDIR")}, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=self.display)
+        os.environ.update(self.folders, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=self.display)
 
     def main_x_windows(self):
         # The X server's top-level windows titled as the main window (there is no window manager).

@@ -87,9 +87,4 @@ inline config::StationConfig stationConfig(const QByteArray &initCfg)
     return config;
 }
 
-inline QByteArray hex(const char *digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
 } // namespace veltrane::test
